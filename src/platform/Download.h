@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <chrono>
+
+namespace quillet::platform {
+
+struct DownloadRequest {
+    QByteArray url;
+    // Ask every cache on the way for a fresh answer; there is no local cache to purge.
+    bool bypassCache = false;
+};
+
+struct DownloadResult {
+    bool ok = false;
+    long httpStatus = 0;  // 0 when no HTTP answer came
+    QByteArray errorBody; // the body of an answer of status 400 or above, capped
+    QString error;        // why the transfer failed, for diagnostics
+};
+
+// Fetches `request.url` into `path`, replacing the file only when the transfer succeeds:
+// a failed transfer, a time-out or an answer of status 400 or above leaves no file behind.
+// Blocks the calling thread, never longer than the transfer time-outs.
+DownloadResult downloadToFile(const DownloadRequest& request, const QString& path);
+
+struct TransferTimeouts {
+    std::chrono::milliseconds connect{10000};
+    std::chrono::milliseconds total{30000};
+};
+TransferTimeouts transferTimeouts();
+void setTransferTimeoutsForTesting(TransferTimeouts timeouts);
+
+} // namespace quillet::platform

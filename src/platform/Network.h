@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+namespace quillet::platform {
+
+// One network adapter as the platform lists it, with its first IPv4 address as
+// dotted-decimal text (empty when it has none).
+struct Adapter {
+    QString name;
+    QString firstIPv4;
+    bool loopback = false;
+};
+
+// The adapters in the platform's own order.
+QList<Adapter> adapterList();
+
+// The computer's host name as the platform reports it; may be empty.
+QString hostName();
+
+// Tests replace the platform's answers.
+void setAdapterListSourceForTesting(std::function<QList<Adapter>()> source);
+void setHostNameSourceForTesting(std::function<QString()> source);
+
+} // namespace quillet::platform

@@ -1,0 +1,359 @@
+#include "ui/frmMain.h"
+
+#include "core/Endpoints.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+namespace quillet {
+
+int checkValue(const QCheckBox* box) {
+    switch (box->checkState()) {
+    case Qt::Unchecked:
+        return 0;
+    case Qt::Checked:
+        return 1;
+    case Qt::PartiallyChecked:
+        return 2;
+    }
+    return 0;
+}
+
+void setCheckValue(QCheckBox* box, int value) {
+    if (value == 2)
+        box->setTristate(true);
+    box->setCheckState(value == 1 ? Qt::Checked
+                                  : (value == 2 ? Qt::PartiallyChecked : Qt::Unchecked));
+}
+
+namespace {
+
+template <typename W> W* place(W* widget, const char* name, int x, int y, int w, int h) {
+    widget->setObjectName(QString::fromLatin1(name));
+    widget->setGeometry(x, y, w, h);
+    return widget;
+}
+
+QLineEdit* edit(QWidget* parent, const char* name, QRect r, const QString& tip,
+                const QString& text = {}) {
+    auto* e = place(new QLineEdit(text, parent), name, r.x(), r.y(), r.width(), r.height());
+    e->setToolTip(tip);
+    return e;
+}
+
+QLabel* label(QWidget* parent, const char* name, QRect r, const QString& caption) {
+    return place(new QLabel(caption, parent), name, r.x(), r.y(), r.width(), r.height());
+}
+
+QFrame* panel(QWidget* parent, const char* name, QRect r) {
+    auto* f = place(new QFrame(parent), name, r.x(), r.y(), r.width(), r.height());
+    f->setFrameShape(QFrame::NoFrame);
+    return f;
+}
+
+constexpr int kRow = 20; // one row of a panel, in pixels
+constexpr int kEditH = 18;
+
+} // namespace
+
+frmMain::frmMain(QWidget* parent)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Quillet"));
+    buildControls();
+    setTabOrderAsDesigned();
+
+    connect(chkSendEmail, &QCheckBox::stateChanged, this, &frmMain::chkSendEmail_Click);
+    connect(chkAuthentication, &QCheckBox::stateChanged, this, &frmMain::chkAuthentication_Click);
+    connect(chkUploadFile, &QCheckBox::stateChanged, this, &frmMain::chkUploadFile_Click);
+    connect(chkUpdateDynDNS, &QCheckBox::stateChanged, this, &frmMain::chkUpdateDynDNS_Click);
+    connect(chkExecuteURL, &QCheckBox::stateChanged, this, &frmMain::chkExecuteURL_Click);
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildControls() {
+    // The designed client area; the SMTP log lies below it.
+    resize(656, 418);
+
+    Label2 = label(this, "Label2", {8, 8, 420, 16},
+                   QStringLiteral("When either IP address changes (checks every 2 minutes), "
+                                  "perform the following actions:"));
+    lblHostNameCaption =
+        label(this, "lblHostNameCaption", {436, 8, 96, 16}, QStringLiteral("Computer Name:"));
+    lblHostNameCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    lblHostName = label(this, "lblHostName", {536, 4, 112, 22}, {});
+    lblHostName->setAlignment(Qt::AlignCenter);
+    lblHostName->setFrameShape(QFrame::Box);
+    lblHostName->setToolTip(QStringLiteral("This can be set in control panel"));
+
+    // E-mail panel: captions at x 16, edit boxes at x 128.
+    int y = 38;
+    Shape1 = panel(this, "Shape1", {8, 32, 400, 150});
+    chkSendEmail = place(new QCheckBox(QStringLiteral("Send E-Mail to:"), this), "chkSendEmail", 16,
+                         y, 110, kEditH);
+    txtEmailRecipient =
+        edit(this, "txtEmailRecipient", {128, y, 272, kEditH}, QStringLiteral("E-mail Recipient"));
+    y += kRow;
+    lblEmailFrom =
+        label(this, "lblEmailFrom", {16, y, 110, kEditH}, QStringLiteral("From address:"));
+    lblEmailFrom->setToolTip(
+        QStringLiteral("Used for authentication, and when that is off, used for From: field"));
+    txtEmailFrom =
+        edit(this, "txtEmailFrom", {128, y, 272, kEditH},
+             QStringLiteral("This is the address the e-mail will appear to be coming from"));
+    y += kRow;
+    lblSMTPServer =
+        label(this, "lblSMTPServer", {16, y, 110, kEditH}, QStringLiteral("SMTP Server:"));
+    txtSMTPServer = edit(this, "txtSMTPServer", {128, y, 272, kEditH},
+                         QStringLiteral("Your ISP's outgoing mail server"));
+    y += kRow;
+    lblSMTPport = label(this, "lblSMTPport", {16, y, 110, kEditH}, QStringLiteral("Port:"));
+    txtSMTPport =
+        edit(this, "txtSMTPport", {128, y, 56, kEditH},
+             QStringLiteral("Standard port for SMTP is 25. Note: Some ISPs block outbound "
+                            "connections on port 25 to anywhere except their own mail "
+                            "server."),
+             QStringLiteral("25"));
+    y += kRow;
+    chkAuthentication = place(new QCheckBox(QStringLiteral("Use Authentication"), this),
+                              "chkAuthentication", 16, y, 200, kEditH);
+    chkAuthentication->setToolTip(
+        QStringLiteral("Some SMTP servers require authentication, check with your ISP"));
+    y += kRow;
+    lblSMTPuser = label(this, "lblSMTPuser", {16, y, 110, kEditH}, QStringLiteral("Username:"));
+    txtSMTPuser =
+        edit(this, "txtSMTPuser", {128, y, 272, kEditH}, QStringLiteral("Used for authentication"));
+    y += kRow;
+    lblSMTPPassword =
+        label(this, "lblSMTPPassword", {16, y, 110, kEditH}, QStringLiteral("Password:"));
+    txtSMTPpassword = edit(this, "txtSMTPpassword", {128, y, 272, kEditH},
+                           QStringLiteral("Used for authentication"));
+    txtSMTPpassword->setEchoMode(QLineEdit::Password);
+
+    // FTP panel
+    y = 194;
+    Shape2 = panel(this, "Shape2", {8, 188, 400, 130});
+    chkUploadFile =
+        place(new QCheckBox(QStringLiteral("Upload"), this), "chkUploadFile", 16, y, 72, kEditH);
+    chkUploadFile->setToolTip(
+        QStringLiteral("If you have web space accessible by FTP, you can store the IP file there "
+                       "for access by your server-side scripts, or other."));
+    txtFileName = edit(this, "txtFileName", {90, y, 180, kEditH},
+                       QStringLiteral("What you want the file to be called on the FTP server"));
+    Label1 = label(this, "Label1", {276, y, 124, kEditH}, QStringLiteral("to FTP server:"));
+    y += kRow;
+    lblFTPserver = label(this, "lblFTPserver", {16, y, 110, kEditH}, QStringLiteral("Server:"));
+    txtFTPserver = edit(this, "txtFTPserver", {128, y, 272, kEditH}, QStringLiteral("FTP server"));
+    y += kRow;
+    lblFTPport = label(this, "lblFTPport", {16, y, 110, kEditH}, QStringLiteral("Port:"));
+    txtFTPport = edit(this, "txtFTPport", {128, y, 56, kEditH},
+                      QStringLiteral("Standard port for FTP is 21"), QStringLiteral("21"));
+    y += kRow;
+    lblFTPusername =
+        label(this, "lblFTPusername", {16, y, 110, kEditH}, QStringLiteral("Username:"));
+    txtFTPusername =
+        edit(this, "txtFTPusername", {128, y, 272, kEditH}, QStringLiteral("FTP log in user name"));
+    y += kRow;
+    lblFTPpassword =
+        label(this, "lblFTPpassword", {16, y, 110, kEditH}, QStringLiteral("Password:"));
+    txtFTPpassword =
+        edit(this, "txtFTPpassword", {128, y, 272, kEditH}, QStringLiteral("FTP log in password"));
+    txtFTPpassword->setEchoMode(QLineEdit::Password);
+    y += kRow;
+    lblFTPpath = label(this, "lblFTPpath", {16, y, 110, kEditH}, QStringLiteral("Remote Path:"));
+    txtFTPpath =
+        edit(this, "txtFTPpath", {128, y, 272, kEditH},
+             QStringLiteral("Directory to place TXT file in on server"), QStringLiteral("/"));
+
+    // URL panel
+    y = 330;
+    Shape3 = panel(this, "Shape3", {8, 324, 400, 48});
+    chkExecuteURL = place(
+        new QCheckBox(QStringLiteral("Update by URL: use $EXTIP$ and $INTIP$ for addresses"), this),
+        "chkExecuteURL", 16, y, 384, kEditH);
+    chkExecuteURL->setToolTip(QStringLiteral("Perform update through web query"));
+    txtExecuteURL = edit(this, "txtExecuteURL", {16, y + kRow, 384, kEditH},
+                         QStringLiteral("This allows you to set up a script on the web to accept "
+                                        "the IP addresses"),
+                         QStringLiteral("http://"));
+
+    // DynDNS panel: captions at x 424, edit boxes at x 500.
+    y = 38;
+    Shape4 = panel(this, "Shape4", {416, 32, 232, 92});
+    chkUpdateDynDNS = place(
+        new QCheckBox(
+            QStringLiteral("Update Dynamic DNS Entry (%1)").arg(dynDnsDomain(dynDnsHost())), this),
+        "chkUpdateDynDNS", 424, y, 220, kEditH);
+    chkUpdateDynDNS->setToolTip(
+        QStringLiteral("DynDNS provides free domain names to people with Dynamic IP addresses"));
+    y += kRow;
+    lblDDNSusername =
+        label(this, "lblDDNSusername", {424, y, 74, kEditH}, QStringLiteral("Username:"));
+    txtDDNSusername = edit(this, "txtDDNSusername", {500, y, 140, kEditH},
+                           QStringLiteral("Your username with DynDNS"));
+    y += kRow;
+    lblDDNSpassword =
+        label(this, "lblDDNSpassword", {424, y, 74, kEditH}, QStringLiteral("Password:"));
+    txtDDNSpassword = edit(this, "txtDDNSpassword", {500, y, 140, kEditH},
+                           QStringLiteral("Your password with DynDNS"));
+    txtDDNSpassword->setEchoMode(QLineEdit::Password);
+    y += kRow;
+    lblDDNShostname =
+        label(this, "lblDDNShostname", {424, y, 74, kEditH}, QStringLiteral("Hostname:"));
+    txtDDNShostname = edit(this, "txtDDNShostname", {500, y, 140, kEditH},
+                           QStringLiteral("Your DynDNS hostname"));
+
+    // Address panel
+    y = 136;
+    Shape5 = panel(this, "Shape5", {416, 130, 232, 80});
+    lblExternalIP =
+        label(this, "lblExternalIP", {424, y, 74, kEditH}, QStringLiteral("External IP:"));
+    txtExternalIP = edit(this, "txtExternalIP", {500, y, 100, kEditH},
+                         QStringLiteral("Your external IP address is your public IP address on "
+                                        "the internet"));
+    txtExternalIP->setReadOnly(true);
+    cmdCopyExtIP = place(new QPushButton(QStringLiteral("Copy"), this), "cmdCopyExtIP", 604, y - 1,
+                         40, kEditH + 2);
+    y += kRow + 2;
+    lblInternalIP =
+        label(this, "lblInternalIP", {424, y, 74, kEditH}, QStringLiteral("Internal IP:"));
+    txtInternalIP = edit(this, "txtInternalIP", {500, y, 100, kEditH},
+                         QStringLiteral("Your internal IP address is how your local network "
+                                        "identifies your computer"));
+    txtInternalIP->setReadOnly(true);
+    cmdCopyIntIP = place(new QPushButton(QStringLiteral("Copy"), this), "cmdCopyIntIP", 604, y - 1,
+                         40, kEditH + 2);
+    y += kRow + 4;
+    lblViewIPChangeLog = label(this, "lblViewIPChangeLog", {424, y, 140, kEditH},
+                               QStringLiteral("View IP Change Log"));
+    lblViewIPChangeLog->setAlignment(Qt::AlignCenter);
+    lblViewIPChangeLog->setToolTip(
+        QStringLiteral("Lost connections to internet (external ip: 0.0.0.0) are not logged"));
+    cmdCheckNow = place(new QPushButton(QStringLiteral("refresh"), this), "cmdCheckNow", 572, y - 2,
+                        72, kEditH + 4);
+
+    // Status of the last actions
+    Label3 = label(this, "Label3", {416, 216, 232, 16}, QStringLiteral("Status of last actions:"));
+    Label3->setAlignment(Qt::AlignCenter);
+    for (std::size_t i = 0; i < lblStatus.size(); ++i) {
+        auto* status = new QLabel(this);
+        status->setObjectName(QStringLiteral("lblStatus_%1").arg(i));
+        status->setGeometry(416, 234 + static_cast<int>(i) * 20, 232, 18);
+        status->setAlignment(Qt::AlignCenter);
+        status->setFrameShape(QFrame::Box);
+        lblStatus[i] = status;
+    }
+    cmdUploadNow = place(new QPushButton(QStringLiteral("Execute Selected Actions"), this),
+                         "cmdUploadNow", 416, 318, 232, 26);
+    cmdUploadNow->setToolTip(QStringLiteral("Perform checked actions now"));
+    lblHyperlink = label(this, "lblHyperlink", {416, 352, 232, 18}, {});
+    lblHyperlink->setAlignment(Qt::AlignCenter);
+    lblHyperlink->setToolTip(QStringLiteral("Click here for Upgrades or Support"));
+
+    // Below the designed area (6750 twips): seen only in a larger window.
+    txtSMTPlog = new QPlainTextEdit(this);
+    txtSMTPlog->setObjectName(QStringLiteral("txtSMTPlog"));
+    txtSMTPlog->setGeometry(8, 450, 640, 160);
+    txtSMTPlog->setReadOnly(true);
+    txtSMTPlog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    // Disabled as designed; the enabling rules follow the ticks from here on.
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             txtEmailRecipient, txtEmailFrom, txtSMTPServer, txtSMTPport, chkAuthentication,
+             txtSMTPuser, txtSMTPpassword, txtFileName, txtFTPserver, txtFTPport, txtFTPusername,
+             txtFTPpassword, txtFTPpath, txtExecuteURL, txtDDNSusername, txtDDNSpassword,
+             txtDDNShostname})
+        w->setEnabled(false);
+
+    mnuTray = new QMenu(QStringLiteral("Popup"), this);
+    mnuTray->setObjectName(QStringLiteral("mnuTray"));
+    mnuTrayRestore = mnuTray->addAction(QStringLiteral("&Restore"));
+    mnuTrayMove = mnuTray->addAction(QStringLiteral("&Move"));
+    mnuTraySize = mnuTray->addAction(QStringLiteral("&Size"));
+    mnuTrayMinimize = mnuTray->addAction(QStringLiteral("Mi&nimize"));
+    mnuTrayMaximize = mnuTray->addAction(QStringLiteral("Ma&ximize"));
+    mnuTraySep = mnuTray->addSeparator();
+    mnuTrayClose = mnuTray->addAction(QStringLiteral("&Close"));
+}
+
+void frmMain::setTabOrderAsDesigned() {
+    const std::initializer_list<QWidget*> order = {
+        chkSendEmail,      txtEmailRecipient, txtEmailFrom,    txtSMTPServer,   txtSMTPport,
+        chkAuthentication, txtSMTPuser,       txtSMTPpassword, chkUploadFile,   txtFileName,
+        txtFTPserver,      txtFTPport,        txtFTPusername,  txtFTPpassword,  txtFTPpath,
+        chkExecuteURL,     txtExecuteURL,     chkUpdateDynDNS, txtDDNSusername, txtDDNSpassword,
+        txtDDNShostname,   cmdCopyExtIP,      cmdCopyIntIP,    cmdCheckNow,     cmdUploadNow,
+        txtExternalIP,     txtInternalIP,     txtSMTPlog};
+    QWidget* previous = nullptr;
+    for (QWidget* w : order) {
+        if (previous)
+            setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+qint16 frmMain::windowStateValue() const {
+    const Qt::WindowStates s = windowState();
+    if (s.testFlag(Qt::WindowMinimized))
+        return 1;
+    if (s.testFlag(Qt::WindowMaximized))
+        return 2;
+    return 0;
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    // The unload is never cancelled.
+    event->accept();
+    emit unloading();
+}
+
+void frmMain::chkSendEmail_Click() {
+    const bool ticked = checkValue(chkSendEmail) == 1;
+    for (QWidget* w :
+         {static_cast<QWidget*>(txtEmailRecipient), static_cast<QWidget*>(txtEmailFrom),
+          static_cast<QWidget*>(txtSMTPServer), static_cast<QWidget*>(txtSMTPport),
+          static_cast<QWidget*>(chkAuthentication)})
+        w->setEnabled(ticked);
+    const bool credentials = ticked && checkValue(chkAuthentication) == 1;
+    txtSMTPuser->setEnabled(credentials);
+    txtSMTPpassword->setEnabled(credentials);
+}
+
+void frmMain::chkAuthentication_Click() {
+    if (checkValue(chkAuthentication) == 1) {
+        if (checkValue(chkSendEmail) == 1) {
+            txtSMTPuser->setEnabled(true);
+            txtSMTPpassword->setEnabled(true);
+        }
+    } else {
+        txtSMTPuser->setEnabled(false);
+        txtSMTPpassword->setEnabled(false);
+    }
+}
+
+void frmMain::chkUploadFile_Click() {
+    const bool ticked = checkValue(chkUploadFile) == 1;
+    for (QLineEdit* e :
+         {txtFileName, txtFTPserver, txtFTPport, txtFTPusername, txtFTPpassword, txtFTPpath})
+        e->setEnabled(ticked);
+}
+
+void frmMain::chkUpdateDynDNS_Click() {
+    const bool ticked = checkValue(chkUpdateDynDNS) == 1;
+    for (QLineEdit* e : {txtDDNSusername, txtDDNSpassword, txtDDNShostname})
+        e->setEnabled(ticked);
+}
+
+void frmMain::chkExecuteURL_Click() {
+    txtExecuteURL->setEnabled(checkValue(chkExecuteURL) == 1);
+}
+
+} // namespace quillet

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace quillet {
+
+// Value of a check box as the settings file and the actions see it:
+// 0 unticked, 1 ticked, 2 greyed.
+int checkValue(const QCheckBox* box);
+void setCheckValue(QCheckBox* box, int value);
+
+// The program's only window: every setting lives in one of its controls while the
+// program runs, and it shows the addresses, the computer name and the action outcomes.
+class frmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmMain(QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // Heading
+    QLabel* Label2;
+    QLabel* lblHostNameCaption;
+    QLabel* lblHostName;
+
+    // E-mail panel
+    QFrame* Shape1;
+    QCheckBox* chkSendEmail;
+    QLineEdit* txtEmailRecipient;
+    QLabel* lblEmailFrom;
+    QLineEdit* txtEmailFrom;
+    QLabel* lblSMTPServer;
+    QLineEdit* txtSMTPServer;
+    QLabel* lblSMTPport;
+    QLineEdit* txtSMTPport;
+    QCheckBox* chkAuthentication;
+    QLabel* lblSMTPuser;
+    QLineEdit* txtSMTPuser;
+    QLabel* lblSMTPPassword;
+    QLineEdit* txtSMTPpassword;
+
+    // FTP panel
+    QFrame* Shape2;
+    QCheckBox* chkUploadFile;
+    QLineEdit* txtFileName;
+    QLabel* Label1;
+    QLabel* lblFTPserver;
+    QLineEdit* txtFTPserver;
+    QLabel* lblFTPport;
+    QLineEdit* txtFTPport;
+    QLabel* lblFTPusername;
+    QLineEdit* txtFTPusername;
+    QLabel* lblFTPpassword;
+    QLineEdit* txtFTPpassword;
+    QLabel* lblFTPpath;
+    QLineEdit* txtFTPpath;
+
+    // URL panel
+    QFrame* Shape3;
+    QCheckBox* chkExecuteURL;
+    QLineEdit* txtExecuteURL;
+
+    // DynDNS panel
+    QFrame* Shape4;
+    QCheckBox* chkUpdateDynDNS;
+    QLabel* lblDDNSusername;
+    QLineEdit* txtDDNSusername;
+    QLabel* lblDDNSpassword;
+    QLineEdit* txtDDNSpassword;
+    QLabel* lblDDNShostname;
+    QLineEdit* txtDDNShostname;
+
+    // Address panel
+    QFrame* Shape5;
+    QLabel* lblExternalIP;
+    QLineEdit* txtExternalIP;
+    QPushButton* cmdCopyExtIP;
+    QLabel* lblInternalIP;
+    QLineEdit* txtInternalIP;
+    QPushButton* cmdCopyIntIP;
+    QLabel* lblViewIPChangeLog;
+    QPushButton* cmdCheckNow;
+
+    // Status
+    QLabel* Label3;
+    std::array<QLabel*, 4> lblStatus;
+    QPushButton* cmdUploadNow;
+    QLabel* lblHyperlink;
+
+    // SMTP transcript, below the designed client area
+    QPlainTextEdit* txtSMTPlog;
+
+    // Tray menu
+    QMenu* mnuTray;
+    QAction* mnuTrayRestore;
+    QAction* mnuTrayMove;
+    QAction* mnuTraySize;
+    QAction* mnuTrayMinimize;
+    QAction* mnuTrayMaximize;
+    QAction* mnuTraySep;
+    QAction* mnuTrayClose;
+
+    // Last window state other than minimised: 0 normal, 2 maximised.
+    qint16 LastState = 0;
+    qint16 windowStateValue() const;
+
+signals:
+    // The window is being closed; the program's clean-up follows.
+    void unloading();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void setTabOrderAsDesigned();
+
+    void chkSendEmail_Click();
+    void chkAuthentication_Click();
+    void chkUploadFile_Click();
+    void chkUpdateDynDNS_Click();
+    void chkExecuteURL_Click();
+};
+
+} // namespace quillet
