@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and runs every test twice: in a normal build and
+# in a debug build with AddressSanitizer and UndefinedBehaviorSanitizer. The test builds
+# point the echo page and the DynDNS service at the loopback interface, where nothing
+# answers unless a test starts a server, so no test reaches beyond this machine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+./scripts/deps.sh --tests
+
+files=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 2>/dev/null || true)
+if [[ -n "$files" ]]; then
+    echo "== clang-format"
+    # shellcheck disable=SC2086
+    clang-format --dry-run -Werror $files
+fi
+
+loopback=(-DQUILLET_ECHO_HOST=127.0.0.1:9 -DQUILLET_DYNDNS_HOST=127.0.0.1:9)
+jobs=$(nproc)
+
+echo "== normal build"
+cmake -S . -B build-tests -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${loopback[@]}"
+cmake --build build-tests -j "$jobs"
+ctest --test-dir build-tests --output-on-failure -j "$jobs"
+
+echo "== sanitizer build"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON "${loopback[@]}"
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs"

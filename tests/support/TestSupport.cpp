@@ -1,0 +1,152 @@
+#include "TestSupport.h"
+
+#include "core/DateText.h"
+#include "core/Endpoints.h"
+#include "platform/Download.h"
+#include "platform/InputBox.h"
+#include "platform/Network.h"
+#include "platform/ProgramDir.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QVariantMap>
+
+namespace quillet::test {
+
+namespace {
+constexpr int kStartLimitMs = 10000;
+}
+
+PeerProcess::~PeerProcess() {
+    stop();
+}
+
+bool PeerProcess::startAndReadPort(const QString& program, const QStringList& args) {
+    process_ = std::make_unique<QProcess>();
+    process_->setProcessChannelMode(QProcess::SeparateChannels);
+    process_->start(program, args);
+    if (!process_->waitForStarted(kStartLimitMs))
+        return false;
+    const QDeadlineTimer deadline(kStartLimitMs);
+    while (!deadline.hasExpired() && process_->state() == QProcess::Running) {
+        if (!process_->canReadLine())
+            process_->waitForReadyRead(
+                static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
+        while (process_->canReadLine()) {
+            const QByteArray line = process_->readLine().trimmed();
+            if (line.startsWith("PORT ")) {
+                port_ = static_cast<quint16>(line.mid(5).toUInt());
+                return port_ != 0;
+            }
+        }
+    }
+    return false;
+}
+
+bool PeerProcess::startAndWaitForPort(const QString& program, const QStringList& args,
+                                      quint16 port) {
+    process_ = std::make_unique<QProcess>();
+    process_->start(program, args);
+    if (!process_->waitForStarted(kStartLimitMs))
+        return false;
+    port_ = port;
+    const QDeadlineTimer deadline(kStartLimitMs);
+    while (!deadline.hasExpired() && process_->state() == QProcess::Running) {
+        QTcpSocket probe;
+        probe.connectToHost(QHostAddress::LocalHost, port);
+        if (probe.waitForConnected(500))
+            return true;
+        QThread::msleep(50);
+    }
+    return false;
+}
+
+void PeerProcess::stop() {
+    if (!process_)
+        return;
+    if (process_->state() != QProcess::NotRunning) {
+        process_->closeWriteChannel();
+        process_->terminate();
+        if (!process_->waitForFinished(3000)) {
+            process_->kill();
+            process_->waitForFinished(3000);
+        }
+    }
+    process_.reset();
+}
+
+QString PeerProcess::errorText() const {
+    if (!process_)
+        return QStringLiteral("not started");
+    return process_->errorString() + QLatin1Char(' ') +
+           QString::fromLocal8Bit(process_->readAllStandardError());
+}
+
+HttpPeer::HttpPeer(const QString& mode) {
+    answer({});
+    started_ = peer_.startAndReadPort(
+        QStringLiteral("/usr/bin/python3"),
+        {supportDir() + QStringLiteral("/http_server.py"), QStringLiteral("--mode"), mode,
+         QStringLiteral("--body-file"), dir_.filePath(QStringLiteral("body")),
+         QStringLiteral("--log-file"), dir_.filePath(QStringLiteral("requests.jsonl"))});
+}
+
+QString HttpPeer::hostPort() const {
+    return QStringLiteral("127.0.0.1:%1").arg(port());
+}
+
+void HttpPeer::answer(const QByteArray& body, int status) {
+    QByteArray content = body;
+    if (status != 200)
+        content.prepend("STATUS " + QByteArray::number(status) + '\n');
+    writeAll(dir_.filePath(QStringLiteral("body")), content);
+}
+
+QList<QVariantMap> HttpPeer::requests() const {
+    QList<QVariantMap> list;
+    const QList<QByteArray> lines =
+        readAll(dir_.filePath(QStringLiteral("requests.jsonl"))).split('\n');
+    for (const QByteArray& line : lines) {
+        if (!line.isEmpty())
+            list.append(QJsonDocument::fromJson(line).toVariant().toMap());
+    }
+    return list;
+}
+
+quint16 unusedPort() {
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost, 0);
+    return server.serverPort();
+}
+
+QString supportDir() {
+    return QStringLiteral(QUILLET_TEST_SUPPORT_DIR);
+}
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+void resetSeams() {
+    platform::setProgramDirectoryForTesting({});
+    platform::setAdapterListSourceForTesting({});
+    platform::setHostNameSourceForTesting({});
+    platform::setNextInputBoxAnswer(std::nullopt);
+    platform::setTransferTimeoutsForTesting({});
+    setEchoHostForTesting({});
+    setDynDnsHostForTesting({});
+    setClockForTesting({});
+}
+
+} // namespace quillet::test

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariantMap>
+
+#include <memory>
+
+namespace quillet::test {
+
+// A peer process started by a test and stopped when the object goes.
+class PeerProcess {
+public:
+    PeerProcess() = default;
+    ~PeerProcess();
+    PeerProcess(const PeerProcess&) = delete;
+    PeerProcess& operator=(const PeerProcess&) = delete;
+
+    // Starts `program` and waits (bounded) for a "PORT n" line on its stdout.
+    bool startAndReadPort(const QString& program, const QStringList& args);
+    // Starts `program` and waits (bounded) until 127.0.0.1:`port` accepts connections.
+    bool startAndWaitForPort(const QString& program, const QStringList& args, quint16 port);
+    void stop();
+
+    quint16 port() const { return port_; }
+    QString errorText() const;
+
+private:
+    std::unique_ptr<QProcess> process_;
+    quint16 port_ = 0;
+};
+
+// The HTTP peer of support/http_server.py, serving a body file that tests rewrite.
+class HttpPeer {
+public:
+    explicit HttpPeer(const QString& mode = QStringLiteral("serve"));
+
+    bool ok() const { return started_; }
+    quint16 port() const { return peer_.port(); }
+    QString hostPort() const;
+
+    // What the next request gets: the body with status 200, or `status` and the body.
+    void answer(const QByteArray& body, int status = 200);
+    // Every request so far, as the server logged it (one JSON object each).
+    QList<QVariantMap> requests() const;
+
+private:
+    QTemporaryDir dir_;
+    PeerProcess peer_;
+    bool started_ = false;
+};
+
+// A port on 127.0.0.1 that nothing listens on (just released by us).
+quint16 unusedPort();
+
+// Directory of the test helpers (the Python peers).
+QString supportDir();
+
+// The bytes of a file, or an empty array when it cannot be read.
+QByteArray readAll(const QString& path);
+bool writeAll(const QString& path, const QByteArray& bytes);
+
+// Puts every seam of the program back to the platform's own behaviour.
+void resetSeams();
+
+} // namespace quillet::test
