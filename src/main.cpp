@@ -4,7 +4,8 @@
 
 #include <QApplication>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     quillet::platform::chooseDisplayPlatform();
     QApplication app(argc, argv);
     // The window is hidden most of the time; only the clean-up ends the program.

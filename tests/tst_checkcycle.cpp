@@ -12,7 +12,8 @@ using quillet::test::Harness;
 namespace {
 
 // A run that starts from an address file of 1.2.3.4 and 192.168.0.5, with no change.
-void startSettled(Harness& h) {
+void startSettled(Harness& h)
+{
     h.writeConfig(QStringLiteral("ip_office.txt"));
     test::writeAll(h.file(QStringLiteral("ip_office.txt")), "1.2.3.4\r\n192.168.0.5\r\n");
     h.echo.answer("1.2.3.4");
@@ -21,7 +22,8 @@ void startSettled(Harness& h) {
     QVERIFY(!h.exists(QStringLiteral("ipchange.log")));
 }
 
-QByteArray logLine(const char* change) {
+QByteArray logLine(const char* change)
+{
     return QByteArray("12-05-2026 15:23:38: ") + change + "\r\n";
 }
 
@@ -31,7 +33,8 @@ class TestCheckCycle : public QObject {
     Q_OBJECT
 
 private slots:
-    void changeIsLoggedAndActedOn_data() {
+    void changeIsLoggedAndActedOn_data()
+    {
         QTest::addColumn<QByteArray>("echoAnswer");
         QTest::addColumn<QString>("internal");
         QTest::addColumn<QByteArray>("addressFile");
@@ -50,7 +53,8 @@ private slots:
             << QByteArray("5.6.7.8\n\r\n192.168.0.5\r\n")
             << logLine("1.2.3.4,192.168.0.5 changed to 5.6.7.8\n,192.168.0.5");
     }
-    void changeIsLoggedAndActedOn() {
+    void changeIsLoggedAndActedOn()
+    {
         QFETCH(QByteArray, echoAnswer);
         QFETCH(QString, internal);
         QFETCH(QByteArray, addressFile);
@@ -72,12 +76,14 @@ private slots:
         QCOMPARE(h.bytes(QStringLiteral("ipchange.log")), log);
     }
 
-    void lostConnectionAndTheFirstCheckAfterIt_data() {
+    void lostConnectionAndTheFirstCheckAfterIt_data()
+    {
         QTest::addColumn<bool>("serverGone");
         QTest::newRow("error answer") << false;
         QTest::newRow("nothing listening") << true;
     }
-    void lostConnectionAndTheFirstCheckAfterIt() {
+    void lostConnectionAndTheFirstCheckAfterIt()
+    {
         QFETCH(bool, serverGone);
         Harness h;
         startSettled(h);
@@ -114,7 +120,8 @@ private slots:
         QCOMPARE(h.actionRuns, 1);
     }
 
-    void pageAnsweringUnknownAddress() {
+    void pageAnsweringUnknownAddress()
+    {
         Harness h;
         startSettled(h);
         h.echo.answer("0.0.0.0");
@@ -126,7 +133,8 @@ private slots:
         QCOMPARE(h.actionRuns, 0);
     }
 
-    void emptyAnswerKeepsTheShownAddress() {
+    void emptyAnswerKeepsTheShownAddress()
+    {
         Harness h;
         startSettled(h);
         h.echo.answer("");
@@ -136,7 +144,8 @@ private slots:
         QCOMPARE(h.actionRuns, 0);
     }
 
-    void blankFileNameBecomesIpTxt() {
+    void blankFileNameBecomesIpTxt()
+    {
         Harness h;
         startSettled(h);
         h.form().txtFileName->setText(QStringLiteral("   "));
@@ -146,7 +155,8 @@ private slots:
         QCOMPARE(h.bytes(QStringLiteral("ip.txt")), QByteArray("1.2.3.4\r\n192.168.0.5\r\n"));
     }
 
-    void buttons() {
+    void buttons()
+    {
         Harness h;
         startSettled(h);
         const qsizetype lookups = h.echoRequests();

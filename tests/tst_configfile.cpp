@@ -16,7 +16,8 @@ using quillet::test::writeAll;
 namespace {
 
 // The 21 lines of a file, in the order the file keeps them.
-QList<QByteArray> sampleLines() {
+QList<QByteArray> sampleLines()
+{
     return {" 1 ",
             "  me@example.net ",
             "smtp.example.net",
@@ -40,7 +41,8 @@ QList<QByteArray> sampleLines() {
             "http://example.net/?ip=$EXTIP$&lan=$INTIP$"};
 }
 
-QByteArray joinLines(const QList<QByteArray>& lines, const QByteArray& end = "\r\n") {
+QByteArray joinLines(const QList<QByteArray>& lines, const QByteArray& end = "\r\n")
+{
     QByteArray out;
     for (const QByteArray& l : lines)
         out += l + end;
@@ -59,7 +61,8 @@ private:
 private slots:
     void init() { QFile::remove(path()), QFile::remove(path() + QStringLiteral(".bak")); }
 
-    void loadAppliesEveryLineAndSaveWritesItBack() {
+    void loadAppliesEveryLineAndSaveWritesItBack()
+    {
         QVERIFY(writeAll(path(), joinLines(sampleLines())));
         frmMain form;
         QCOMPARE(LoadConfig(form, path()), LoadOutcome::Loaded);
@@ -88,7 +91,8 @@ private slots:
         QCOMPARE(readAll(path()), joinLines(expected));
     }
 
-    void designValuesAreWrittenAsTwentyOneLines() {
+    void designValuesAreWrittenAsTwentyOneLines()
+    {
         frmMain form;
         QVERIFY(SaveConfig(form, path()));
         QCOMPARE(readAll(path()),
@@ -96,7 +100,8 @@ private slots:
                             "/\r\n 0 \r\n\r\n\r\n\r\n 0 \r\nhttp://\r\n"));
     }
 
-    void savedFileIsPrivateAndReplacedWhole() {
+    void savedFileIsPrivateAndReplacedWhole()
+    {
         QVERIFY(writeAll(path(), QByteArray(5000, 'x')));
         QFile::setPermissions(path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ReadOther | QFileDevice::ReadGroup);
@@ -111,14 +116,16 @@ private slots:
                  QStringList{QStringLiteral("config.txt")});
     }
 
-    void failedSaveSaysWhy() {
+    void failedSaveSaysWhy()
+    {
         frmMain form;
         QString error;
         QVERIFY(!SaveConfig(form, dir.filePath(QStringLiteral("gone/config.txt")), &error));
         QVERIFY(!error.isEmpty());
     }
 
-    void checkValues_data() {
+    void checkValues_data()
+    {
         QTest::addColumn<QString>("line");
         QTest::addColumn<int>("expected"); // -1: no valid box value
         QTest::newRow("written") << " 1 " << 1;
@@ -135,14 +142,16 @@ private slots:
         QTest::newRow("exponent") << "1e1" << -1;
         QTest::newRow("huge") << QString(400, QLatin1Char('9')) << -1;
     }
-    void checkValues() {
+    void checkValues()
+    {
         QFETCH(QString, line);
         QFETCH(int, expected);
         const std::optional<int> value = parseCheckValue(line);
         QCOMPARE(value.value_or(-1), expected);
     }
 
-    void badBoxValueLeavesThatBoxAndLoadsTheRest() {
+    void badBoxValueLeavesThatBoxAndLoadsTheRest()
+    {
         QList<QByteArray> lines = sampleLines();
         lines[5] = "5"; // "Use Authentication"
         QVERIFY(writeAll(path(), joinLines(lines)));
@@ -155,7 +164,8 @@ private slots:
         QCOMPARE(checkValue(form.chkUpdateDynDNS), 1);
     }
 
-    void shortFileLoadsNothingAndIsKept() {
+    void shortFileLoadsNothingAndIsKept()
+    {
         QList<QByteArray> lines = sampleLines();
         lines.removeLast();
         const QByteArray content = joinLines(lines);
@@ -167,7 +177,8 @@ private slots:
         QCOMPARE(readAll(path() + QStringLiteral(".bak")), content);
     }
 
-    void lineEndsOfOtherEditorsAndMissingLastEnd() {
+    void lineEndsOfOtherEditorsAndMissingLastEnd()
+    {
         QList<QByteArray> lines = sampleLines();
         QByteArray content = joinLines(lines, "\n");
         content.chop(1);            // no line end after the 21st line
@@ -180,7 +191,8 @@ private slots:
                  QStringLiteral("http://example.net/?ip=$EXTIP$&lan=$INTIP$"));
     }
 
-    void highBytesSurviveTheRoundTrip() {
+    void highBytesSurviveTheRoundTrip()
+    {
         QList<QByteArray> lines = sampleLines();
         lines[13] = "p\x80\x81\xe9\xff";
         QVERIFY(writeAll(path(), joinLines(lines)));
@@ -191,7 +203,8 @@ private slots:
         QVERIFY(readAll(path()).contains("\r\np\x80\x81\xe9\xff\r\n"));
     }
 
-    void enablingRulesWhateverTheLoadOrder() {
+    void enablingRulesWhateverTheLoadOrder()
+    {
         // "Use Authentication" ticked, "Send E-Mail to:" not.
         QList<QByteArray> lines = sampleLines();
         lines[0] = " 0 ";

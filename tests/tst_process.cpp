@@ -16,7 +16,8 @@ class TestProcess : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
+    void initTestCase()
+    {
         // It must never look anything up beyond this machine.
         const QString echo = QStringLiteral(QUILLET_BUILT_ECHO_HOST);
         const QString host = echo.section(QLatin1Char(':'), 0, 0);
@@ -24,12 +25,14 @@ private slots:
             QSKIP("this build's echo host is not on the loopback interface");
     }
 
-    void signalEndsTheRunCleanly_data() {
+    void signalEndsTheRunCleanly_data()
+    {
         QTest::addColumn<int>("signal");
         QTest::newRow("SIGTERM") << int(SIGTERM);
         QTest::newRow("SIGINT") << int(SIGINT);
     }
-    void signalEndsTheRunCleanly() {
+    void signalEndsTheRunCleanly()
+    {
         QFETCH(int, signal);
         QTemporaryDir dir;
         const QString binary = dir.filePath(QStringLiteral("quillet"));

@@ -19,7 +19,8 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstStartWithoutConfig() {
+    void firstStartWithoutConfig()
+    {
         Harness h;
         QVERIFY2(h.echo.ok(), "echo server did not start");
         h.hostName = QStringLiteral("office pc");
@@ -61,7 +62,8 @@ private slots:
         QCOMPARE(finished.size(), 1);
     }
 
-    void promptNamesTheComputerAndTheAddressFile_data() {
+    void promptNamesTheComputerAndTheAddressFile_data()
+    {
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("shownName");
         QTest::addColumn<QString>("fileName");
@@ -72,7 +74,8 @@ private slots:
                                    << ""
                                    << "ip_.txt";
     }
-    void promptNamesTheComputerAndTheAddressFile() {
+    void promptNamesTheComputerAndTheAddressFile()
+    {
         QFETCH(QString, answer);
         QFETCH(QString, shownName);
         QFETCH(QString, fileName);
@@ -94,7 +97,8 @@ private slots:
         QCOMPARE(h.bytes(fileName), QByteArray("1.2.3.4\r\n192.168.0.5\r\n"));
     }
 
-    void knownHostNameNeverNamesTheFile() {
+    void knownHostNameNeverNamesTheFile()
+    {
         Harness h;
         h.writeConfig(QStringLiteral("ip_office.txt"));
         h.hostName = QStringLiteral("somewhere");
@@ -103,7 +107,8 @@ private slots:
         QCOMPARE(h.form().txtFileName->text(), QStringLiteral("ip_office.txt"));
     }
 
-    void missingAddressFileIsCheckedTwice() {
+    void missingAddressFileIsCheckedTwice()
+    {
         Harness h;
         h.writeConfig(QStringLiteral("ip_office.txt"));
         h.echo.answer("1.2.3.4");
@@ -118,7 +123,8 @@ private slots:
                  QByteArray("1.2.3.4\r\n192.168.0.5\r\n"));
     }
 
-    void restartReadsThePreviousAddresses_data() {
+    void restartReadsThePreviousAddresses_data()
+    {
         QTest::addColumn<QByteArray>("echoAnswer");
         QTest::addColumn<QByteArray>("expectedLog");
         QTest::newRow("unchanged") << QByteArray("1.2.3.4") << QByteArray();
@@ -127,7 +133,8 @@ private slots:
             << QByteArray("12-05-2026 15:23:38: 1.2.3.4,192.168.0.5 changed to "
                           "5.6.7.8,192.168.0.5\r\n");
     }
-    void restartReadsThePreviousAddresses() {
+    void restartReadsThePreviousAddresses()
+    {
         QFETCH(QByteArray, echoAnswer);
         QFETCH(QByteArray, expectedLog);
         Harness h;
@@ -143,7 +150,8 @@ private slots:
         QCOMPARE(h.form().txtExternalIP->text(), QString::fromLatin1(echoAnswer));
     }
 
-    void addressFileWithOneLine() {
+    void addressFileWithOneLine()
+    {
         Harness h;
         h.writeConfig(QStringLiteral("ip_office.txt"));
         test::writeAll(h.file(QStringLiteral("ip_office.txt")), "1.2.3.4");
@@ -155,7 +163,8 @@ private slots:
         QCOMPARE(currentTrayTip(), QStringLiteral("External IP: 1.2.3.4"));
     }
 
-    void failedSaveStillEndsTheRun() {
+    void failedSaveStillEndsTheRun()
+    {
         Harness h;
         h.echo.answer("1.2.3.4");
         // A directory where the settings file belongs: it cannot be replaced.
@@ -167,7 +176,8 @@ private slots:
         QVERIFY(!isInTray());
     }
 
-    void shutdownRequestClosesLikeTheCloseBox() {
+    void shutdownRequestClosesLikeTheCloseBox()
+    {
         Harness h;
         h.echo.answer("1.2.3.4");
         Quillet& app = h.start();

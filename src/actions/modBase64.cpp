@@ -6,7 +6,8 @@ namespace {
 std::array<std::uint8_t, 64> g_table{};
 } // namespace
 
-void InitBase64() {
+void InitBase64()
+{
     // Only the first 64 characters go into the table; "=" is written by the encoder.
     static constexpr char kAlphabet[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/=";
@@ -14,7 +15,8 @@ void InitBase64() {
         g_table[i] = static_cast<std::uint8_t>(kAlphabet[i]);
 }
 
-const std::array<std::uint8_t, 64>& Base64EncodeTable() {
+const std::array<std::uint8_t, 64>& Base64EncodeTable()
+{
     return g_table;
 }
 

@@ -5,7 +5,8 @@
 
 namespace quillet {
 
-QString GetHostName() {
+QString GetHostName()
+{
     return TrimNull(platform::hostName());
 }
 

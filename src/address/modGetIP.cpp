@@ -11,14 +11,16 @@
 
 namespace quillet {
 
-bool DownloadFile(const QString& url, const QString& file, bool freshAnswer) {
+bool DownloadFile(const QString& url, const QString& file, bool freshAnswer)
+{
     platform::DownloadRequest request;
     request.url = toAnsi(url);
     request.bypassCache = freshAnswer;
     return platform::downloadToFile(request, file).ok;
 }
 
-std::optional<QString> GetExternalIP() {
+std::optional<QString> GetExternalIP()
+{
     const QString address = EchoPageAddress();
     const QString scratch = platform::programFile(QStringLiteral("externalip.txt"));
 
@@ -36,7 +38,8 @@ std::optional<QString> GetExternalIP() {
     return fromAnsi(bytes);
 }
 
-QString GetInternalIP() {
+QString GetInternalIP()
+{
     const QList<platform::Adapter> adapters = platform::adapterList();
     for (const platform::Adapter& adapter : adapters) {
         if (adapter.loopback)

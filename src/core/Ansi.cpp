@@ -12,7 +12,8 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char encodeOne(char32_t c) {
+char encodeOne(char32_t c)
+{
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return static_cast<char>(c);
     for (std::size_t i = 0; i < kHighControls.size(); ++i) {
@@ -24,7 +25,8 @@ char encodeOne(char32_t c) {
 
 } // namespace
 
-QString fromAnsi(const QByteArray& bytes) {
+QString fromAnsi(const QByteArray& bytes)
+{
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
     for (const char b : bytes) {
@@ -34,7 +36,8 @@ QString fromAnsi(const QByteArray& bytes) {
     return text;
 }
 
-QByteArray toAnsi(const QString& text) {
+QByteArray toAnsi(const QString& text)
+{
     QByteArray bytes;
     bytes.reserve(text.size());
     for (auto it = text.cbegin(); it != text.cend(); ++it) {

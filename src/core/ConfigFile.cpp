@@ -20,7 +20,8 @@ namespace {
 using Control = std::variant<QCheckBox*, QLineEdit*>;
 
 // Line order of the file.
-std::array<Control, kConfigLines> controlsInFileOrder(const frmMain& f) {
+std::array<Control, kConfigLines> controlsInFileOrder(const frmMain& f)
+{
     return {f.chkSendEmail,    f.txtEmailRecipient, f.txtSMTPServer,   f.txtSMTPport,
             f.txtEmailFrom,    f.chkAuthentication, f.txtSMTPuser,     f.txtSMTPpassword,
             f.chkUploadFile,   f.txtFileName,       f.txtFTPserver,    f.txtFTPport,
@@ -30,7 +31,8 @@ std::array<Control, kConfigLines> controlsInFileOrder(const frmMain& f) {
 }
 
 // Lines end with CR LF as written; a lone LF or CR (a file edited elsewhere) ends one too.
-QStringList splitLines(const QString& text, int wanted) {
+QStringList splitLines(const QString& text, int wanted)
+{
     QStringList lines;
     qsizetype start = 0;
     while (lines.size() < wanted && start < text.size()) {
@@ -50,7 +52,8 @@ QStringList splitLines(const QString& text, int wanted) {
 
 } // namespace
 
-std::optional<int> parseCheckValue(const QString& line) {
+std::optional<int> parseCheckValue(const QString& line)
+{
     qsizetype i = 0;
     const qsizetype n = line.size();
     while (i < n && (line.at(i) == QLatin1Char(' ') || line.at(i) == QLatin1Char('\t')))
@@ -99,7 +102,8 @@ std::optional<int> parseCheckValue(const QString& line) {
     return static_cast<int>(rounded);
 }
 
-LoadOutcome LoadConfig(frmMain& form, const QString& path) {
+LoadOutcome LoadConfig(frmMain& form, const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return LoadOutcome::Unreadable;
@@ -128,7 +132,8 @@ LoadOutcome LoadConfig(frmMain& form, const QString& path) {
     return LoadOutcome::Loaded;
 }
 
-bool SaveConfig(const frmMain& form, const QString& path, QString* error) {
+bool SaveConfig(const frmMain& form, const QString& path, QString* error)
+{
     QByteArray content;
     for (const Control& control : controlsInFileOrder(form)) {
         if (const auto* box = std::get_if<QCheckBox*>(&control))

@@ -8,29 +8,35 @@
 namespace quillet {
 
 namespace {
-QString& echoOverride() {
+QString& echoOverride()
+{
     static QString host;
     return host;
 }
-QString& dynDnsOverride() {
+QString& dynDnsOverride()
+{
     static QString host;
     return host;
 }
 } // namespace
 
-QString echoHost() {
+QString echoHost()
+{
     return echoOverride().isEmpty() ? QStringLiteral(QUILLET_ECHO_HOST) : echoOverride();
 }
 
-QString dynDnsHost() {
+QString dynDnsHost()
+{
     return dynDnsOverride().isEmpty() ? QStringLiteral(QUILLET_DYNDNS_HOST) : dynDnsOverride();
 }
 
-QString EchoPageAddress() {
+QString EchoPageAddress()
+{
     return QStringLiteral("http://") + echoHost() + QStringLiteral("/getip_quillet_paidusers.php");
 }
 
-QString dynDnsDomain(const QString& host) {
+QString dynDnsDomain(const QString& host)
+{
     QString name = host;
     if (!name.startsWith(QLatin1Char('['))) {
         const qsizetype colon = name.lastIndexOf(QLatin1Char(':'));
@@ -45,11 +51,13 @@ QString dynDnsDomain(const QString& host) {
     return labels.join(QLatin1Char('.'));
 }
 
-void setEchoHostForTesting(const QString& host) {
+void setEchoHostForTesting(const QString& host)
+{
     echoOverride() = host;
 }
 
-void setDynDnsHostForTesting(const QString& host) {
+void setDynDnsHostForTesting(const QString& host)
+{
     dynDnsOverride() = host;
 }
 

@@ -29,17 +29,20 @@ namespace quillet {
 
 namespace {
 
-void warn(const QString& message) {
+void warn(const QString& message)
+{
     std::fprintf(stderr, "quillet: %s\n", message.toLocal8Bit().constData());
 }
 
-QString configPath() {
+QString configPath()
+{
     return platform::programFile(QStringLiteral("config.txt"));
 }
 
 } // namespace
 
-QString BuildAppTitle(const platform::VersionRecord& version) {
+QString BuildAppTitle(const platform::VersionRecord& version)
+{
     return QStringLiteral("%1 %2 %3.%4.%5")
         .arg(version.companyName, version.productName)
         .arg(version.major)
@@ -48,11 +51,14 @@ QString BuildAppTitle(const platform::VersionRecord& version) {
 }
 
 Quillet::Quillet()
-    : actionRunner(&quillet::ExecuteActions) {}
+    : actionRunner(&quillet::ExecuteActions)
+{
+}
 
 Quillet::~Quillet() = default;
 
-void Quillet::Main() {
+void Quillet::Main()
+{
     run_.FirstLoad = true;
     InitBase64();
 
@@ -70,7 +76,8 @@ void Quillet::Main() {
     platform::SetTimer(form_.get(), kCheckTimerId, kCheckIntervalMs, [this] { CheckIPChange(); });
 }
 
-void Quillet::Form_Load() {
+void Quillet::Form_Load()
+{
     frmMain& f = *form_;
     if (!run_.FirstLoad)
         return;
@@ -118,7 +125,8 @@ void Quillet::Form_Load() {
     run_.FirstLoad = false;
 }
 
-void Quillet::readPreviousAddresses() {
+void Quillet::readPreviousAddresses()
+{
     QFile file(run_.IPFilePath);
     if (!file.open(QIODevice::ReadOnly))
         return;
@@ -133,25 +141,30 @@ void Quillet::readPreviousAddresses() {
     form_->txtInternalIP->setText(run_.PrevInternalIP);
 }
 
-void Quillet::CheckIPChange() {
+void Quillet::CheckIPChange()
+{
     quillet::CheckIPChange(*form_, run_, [this] { ExecuteActions(); });
 }
 
-void Quillet::ExecuteActions() {
+void Quillet::ExecuteActions()
+{
     if (actionRunner)
         actionRunner(*form_);
 }
 
-void Quillet::requestShutdown() {
+void Quillet::requestShutdown()
+{
     if (form_ && !cleanedUp_)
         form_->close();
 }
 
-void Quillet::Form_Unload() {
+void Quillet::Form_Unload()
+{
     CleanUp();
 }
 
-void Quillet::CleanUp() {
+void Quillet::CleanUp()
+{
     if (cleanedUp_ || !form_)
         return;
     cleanedUp_ = true;

@@ -2,7 +2,8 @@
 
 namespace quillet {
 
-QString TrimBlanks(const QString& text) {
+QString TrimBlanks(const QString& text)
+{
     qsizetype first = 0;
     qsizetype last = text.size();
     while (first < last && text.at(first) == QLatin1Char(' '))
@@ -12,7 +13,8 @@ QString TrimBlanks(const QString& text) {
     return text.mid(first, last - first);
 }
 
-QString TrimNull(const QString& text) {
+QString TrimNull(const QString& text)
+{
     const qsizetype nul = text.indexOf(QChar(u'\0'));
     return nul < 0 ? text : text.left(nul);
 }

@@ -6,7 +6,8 @@
 
 namespace quillet {
 
-void ExecuteActions(frmMain& form) {
+void ExecuteActions(frmMain& form)
+{
     // Keeps a second run from being started from the window while one is in progress.
     form.cmdUploadNow->setEnabled(false);
     // The four actions (e-mail, FTP, DynDNS, URL) are not built yet.

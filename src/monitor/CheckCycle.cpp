@@ -19,7 +19,8 @@ namespace {
 
 const QString kUnknownAddress = QStringLiteral("0.0.0.0");
 
-bool writeAddressFile(const QString& path, const QString& external, const QString& internal) {
+bool writeAddressFile(const QString& path, const QString& external, const QString& internal)
+{
     QSaveFile file(path);
     file.setDirectWriteFallback(false);
     const QByteArray content = toAnsi(external) + "\r\n" + toAnsi(internal) + "\r\n";
@@ -29,7 +30,8 @@ bool writeAddressFile(const QString& path, const QString& external, const QStrin
     return false;
 }
 
-bool appendToChangeLog(const QString& line) {
+bool appendToChangeLog(const QString& line)
+{
     QFile log(platform::programFile(QStringLiteral("ipchange.log")));
     if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
@@ -40,19 +42,22 @@ bool appendToChangeLog(const QString& line) {
 } // namespace
 
 QString ChangeLogLine(const QString& stamp, const QString& oldExternal, const QString& oldInternal,
-                      const QString& newExternal, const QString& newInternal) {
+                      const QString& newExternal, const QString& newInternal)
+{
     return stamp + QStringLiteral(": ") + oldExternal + QLatin1Char(',') + oldInternal +
            QStringLiteral(" changed to ") + newExternal + QLatin1Char(',') + newInternal;
 }
 
-QString TrayTipText(const RunState& run) {
+QString TrayTipText(const RunState& run)
+{
     QString tip = QStringLiteral("External IP: ") + run.PrevExternalIP;
     if (!run.PrevInternalIP.isEmpty())
         tip += QStringLiteral("\r\nInternal IP: ") + run.PrevInternalIP;
     return tip;
 }
 
-void CheckIPChange(frmMain& form, RunState& run, const std::function<void()>& executeActions) {
+void CheckIPChange(frmMain& form, RunState& run, const std::function<void()>& executeActions)
+{
     // An answer that could not be read back leaves the previous text standing.
     if (const std::optional<QString> external = GetExternalIP())
         form.txtExternalIP->setText(TrimBlanks(*external));

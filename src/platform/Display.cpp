@@ -7,7 +7,8 @@
 
 namespace quillet::platform {
 
-void chooseDisplayPlatform() {
+void chooseDisplayPlatform()
+{
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return;

@@ -16,12 +16,14 @@ namespace {
 
 constexpr qsizetype kMaxErrorBody = 64 * 1024;
 
-TransferTimeouts& timeoutsSetting() {
+TransferTimeouts& timeoutsSetting()
+{
     static TransferTimeouts timeouts;
     return timeouts;
 }
 
-void ensureCurlInitialised() {
+void ensureCurlInitialised()
+{
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
@@ -33,13 +35,15 @@ struct Transfer {
     bool writeFailed = false;
 };
 
-long responseCode(CURL* curl) {
+long responseCode(CURL* curl)
+{
     long code = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &code);
     return code;
 }
 
-size_t writeBody(char* data, size_t size, size_t count, void* userdata) {
+size_t writeBody(char* data, size_t size, size_t count, void* userdata)
+{
     auto* transfer = static_cast<Transfer*>(userdata);
     const size_t bytes = size * count;
     const auto length = static_cast<qsizetype>(bytes);
@@ -57,7 +61,8 @@ size_t writeBody(char* data, size_t size, size_t count, void* userdata) {
     return bytes;
 }
 
-int abortOnShutdown(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+int abortOnShutdown(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
     return shutdownRequested() ? 1 : 0;
 }
 
@@ -70,15 +75,18 @@ struct SlistDeleter {
 
 } // namespace
 
-TransferTimeouts transferTimeouts() {
+TransferTimeouts transferTimeouts()
+{
     return timeoutsSetting();
 }
 
-void setTransferTimeoutsForTesting(TransferTimeouts timeouts) {
+void setTransferTimeoutsForTesting(TransferTimeouts timeouts)
+{
     timeoutsSetting() = timeouts;
 }
 
-DownloadResult downloadToFile(const DownloadRequest& request, const QString& path) {
+DownloadResult downloadToFile(const DownloadRequest& request, const QString& path)
+{
     DownloadResult result;
     ensureCurlInitialised();
 

@@ -6,18 +6,21 @@
 namespace quillet::platform {
 
 namespace {
-std::optional<QString>& nextAnswer() {
+std::optional<QString>& nextAnswer()
+{
     static std::optional<QString> answer;
     return answer;
 }
 
-InputBoxRecord& record() {
+InputBoxRecord& record()
+{
     static InputBoxRecord r;
     return r;
 }
 } // namespace
 
-QString InputBox(QWidget* parent, const QString& title, const QString& prompt) {
+QString InputBox(QWidget* parent, const QString& title, const QString& prompt)
+{
     InputBoxRecord& r = record();
     ++r.shown;
     r.title = title;
@@ -37,11 +40,13 @@ QString InputBox(QWidget* parent, const QString& title, const QString& prompt) {
     return ok ? text : QString();
 }
 
-void setNextInputBoxAnswer(std::optional<QString> answer) {
+void setNextInputBoxAnswer(std::optional<QString> answer)
+{
     nextAnswer() = std::move(answer);
 }
 
-const InputBoxRecord& inputBoxRecord() {
+const InputBoxRecord& inputBoxRecord()
+{
     return record();
 }
 

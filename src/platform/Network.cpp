@@ -6,18 +6,21 @@
 namespace quillet::platform {
 
 namespace {
-std::function<QList<Adapter>()>& adapterSource() {
+std::function<QList<Adapter>()>& adapterSource()
+{
     static std::function<QList<Adapter>()> source;
     return source;
 }
 
-std::function<QString()>& hostSource() {
+std::function<QString()>& hostSource()
+{
     static std::function<QString()> source;
     return source;
 }
 } // namespace
 
-QList<Adapter> adapterList() {
+QList<Adapter> adapterList()
+{
     if (adapterSource())
         return adapterSource()();
 
@@ -39,17 +42,20 @@ QList<Adapter> adapterList() {
     return adapters;
 }
 
-QString hostName() {
+QString hostName()
+{
     if (hostSource())
         return hostSource()();
     return QSysInfo::machineHostName();
 }
 
-void setAdapterListSourceForTesting(std::function<QList<Adapter>()> source) {
+void setAdapterListSourceForTesting(std::function<QList<Adapter>()> source)
+{
     adapterSource() = std::move(source);
 }
 
-void setHostNameSourceForTesting(std::function<QString()> source) {
+void setHostNameSourceForTesting(std::function<QString()> source)
+{
     hostSource() = std::move(source);
 }
 

@@ -6,23 +6,27 @@
 namespace quillet::platform {
 
 namespace {
-QString& overrideDir() {
+QString& overrideDir()
+{
     static QString dir;
     return dir;
 }
 } // namespace
 
-QString programDirectory() {
+QString programDirectory()
+{
     if (!overrideDir().isEmpty())
         return overrideDir();
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }
 
-QString programFile(const QString& name) {
+QString programFile(const QString& name)
+{
     return programDirectory() + QDir::separator() + name;
 }
 
-void setProgramDirectoryForTesting(const QString& dir) {
+void setProgramDirectoryForTesting(const QString& dir)
+{
     overrideDir() = QDir::toNativeSeparators(dir);
 }
 

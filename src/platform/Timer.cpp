@@ -6,16 +6,19 @@
 namespace quillet::platform {
 
 namespace {
-QString timerName(int id) {
+QString timerName(int id)
+{
     return QStringLiteral("quillet-timer-%1").arg(id);
 }
 
-QTimer* findTimer(QObject* owner, int id) {
+QTimer* findTimer(QObject* owner, int id)
+{
     return owner->findChild<QTimer*>(timerName(id), Qt::FindDirectChildrenOnly);
 }
 } // namespace
 
-void SetTimer(QObject* owner, int id, int intervalMs, std::function<void()> callback) {
+void SetTimer(QObject* owner, int id, int intervalMs, std::function<void()> callback)
+{
     KillTimer(owner, id);
     auto* timer = new QTimer(owner);
     timer->setObjectName(timerName(id));
@@ -24,14 +27,16 @@ void SetTimer(QObject* owner, int id, int intervalMs, std::function<void()> call
     timer->start(intervalMs);
 }
 
-void KillTimer(QObject* owner, int id) {
+void KillTimer(QObject* owner, int id)
+{
     if (QTimer* timer = findTimer(owner, id)) {
         timer->stop();
         delete timer;
     }
 }
 
-bool isTimerArmed(QObject* owner, int id) {
+bool isTimerArmed(QObject* owner, int id)
+{
     const QTimer* timer = findTimer(owner, id);
     return timer && timer->isActive();
 }

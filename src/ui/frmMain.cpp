@@ -14,7 +14,8 @@
 
 namespace quillet {
 
-int checkValue(const QCheckBox* box) {
+int checkValue(const QCheckBox* box)
+{
     switch (box->checkState()) {
     case Qt::Unchecked:
         return 0;
@@ -26,7 +27,8 @@ int checkValue(const QCheckBox* box) {
     return 0;
 }
 
-void setCheckValue(QCheckBox* box, int value) {
+void setCheckValue(QCheckBox* box, int value)
+{
     if (value == 2)
         box->setTristate(true);
     box->setCheckState(value == 1 ? Qt::Checked
@@ -35,24 +37,28 @@ void setCheckValue(QCheckBox* box, int value) {
 
 namespace {
 
-template <typename W> W* place(W* widget, const char* name, int x, int y, int w, int h) {
+template <typename W> W* place(W* widget, const char* name, int x, int y, int w, int h)
+{
     widget->setObjectName(QString::fromLatin1(name));
     widget->setGeometry(x, y, w, h);
     return widget;
 }
 
 QLineEdit* edit(QWidget* parent, const char* name, QRect r, const QString& tip,
-                const QString& text = {}) {
+                const QString& text = {})
+{
     auto* e = place(new QLineEdit(text, parent), name, r.x(), r.y(), r.width(), r.height());
     e->setToolTip(tip);
     return e;
 }
 
-QLabel* label(QWidget* parent, const char* name, QRect r, const QString& caption) {
+QLabel* label(QWidget* parent, const char* name, QRect r, const QString& caption)
+{
     return place(new QLabel(caption, parent), name, r.x(), r.y(), r.width(), r.height());
 }
 
-QFrame* panel(QWidget* parent, const char* name, QRect r) {
+QFrame* panel(QWidget* parent, const char* name, QRect r)
+{
     auto* f = place(new QFrame(parent), name, r.x(), r.y(), r.width(), r.height());
     f->setFrameShape(QFrame::NoFrame);
     return f;
@@ -64,7 +70,8 @@ constexpr int kEditH = 18;
 } // namespace
 
 frmMain::frmMain(QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent)
+{
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillet"));
     buildControls();
@@ -79,7 +86,8 @@ frmMain::frmMain(QWidget* parent)
 
 frmMain::~frmMain() = default;
 
-void frmMain::buildControls() {
+void frmMain::buildControls()
+{
     // The designed client area; the SMTP log lies below it.
     resize(656, 418);
 
@@ -284,7 +292,8 @@ void frmMain::buildControls() {
     mnuTrayClose = mnuTray->addAction(QStringLiteral("&Close"));
 }
 
-void frmMain::setTabOrderAsDesigned() {
+void frmMain::setTabOrderAsDesigned()
+{
     const std::initializer_list<QWidget*> order = {
         chkSendEmail,      txtEmailRecipient, txtEmailFrom,    txtSMTPServer,   txtSMTPport,
         chkAuthentication, txtSMTPuser,       txtSMTPpassword, chkUploadFile,   txtFileName,
@@ -300,7 +309,8 @@ void frmMain::setTabOrderAsDesigned() {
     }
 }
 
-qint16 frmMain::windowStateValue() const {
+qint16 frmMain::windowStateValue() const
+{
     const Qt::WindowStates s = windowState();
     if (s.testFlag(Qt::WindowMinimized))
         return 1;
@@ -309,13 +319,15 @@ qint16 frmMain::windowStateValue() const {
     return 0;
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
+void frmMain::closeEvent(QCloseEvent* event)
+{
     // The unload is never cancelled.
     event->accept();
     emit unloading();
 }
 
-void frmMain::chkSendEmail_Click() {
+void frmMain::chkSendEmail_Click()
+{
     const bool ticked = checkValue(chkSendEmail) == 1;
     for (QWidget* w :
          {static_cast<QWidget*>(txtEmailRecipient), static_cast<QWidget*>(txtEmailFrom),
@@ -327,7 +339,8 @@ void frmMain::chkSendEmail_Click() {
     txtSMTPpassword->setEnabled(credentials);
 }
 
-void frmMain::chkAuthentication_Click() {
+void frmMain::chkAuthentication_Click()
+{
     if (checkValue(chkAuthentication) == 1) {
         if (checkValue(chkSendEmail) == 1) {
             txtSMTPuser->setEnabled(true);
@@ -339,20 +352,23 @@ void frmMain::chkAuthentication_Click() {
     }
 }
 
-void frmMain::chkUploadFile_Click() {
+void frmMain::chkUploadFile_Click()
+{
     const bool ticked = checkValue(chkUploadFile) == 1;
     for (QLineEdit* e :
          {txtFileName, txtFTPserver, txtFTPport, txtFTPusername, txtFTPpassword, txtFTPpath})
         e->setEnabled(ticked);
 }
 
-void frmMain::chkUpdateDynDNS_Click() {
+void frmMain::chkUpdateDynDNS_Click()
+{
     const bool ticked = checkValue(chkUpdateDynDNS) == 1;
     for (QLineEdit* e : {txtDDNSusername, txtDDNSpassword, txtDDNShostname})
         e->setEnabled(ticked);
 }
 
-void frmMain::chkExecuteURL_Click() {
+void frmMain::chkExecuteURL_Click()
+{
     txtExecuteURL->setEnabled(checkValue(chkExecuteURL) == 1);
 }
 

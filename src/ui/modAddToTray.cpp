@@ -15,31 +15,37 @@ struct TrayRecord {
     QString tip;
 };
 
-TrayRecord& tray() {
+TrayRecord& tray()
+{
     static TrayRecord record;
     return record;
 }
 } // namespace
 
-void AddToTray(frmMain& form, QMenu* menu) {
+void AddToTray(frmMain& form, QMenu* menu)
+{
     tray().form = &form;
     tray().menu = menu;
     tray().tip.clear();
 }
 
-void SetTrayTip(const QString& text) {
+void SetTrayTip(const QString& text)
+{
     tray().tip = text;
 }
 
-void RemoveFromTray() {
+void RemoveFromTray()
+{
     tray().form = nullptr;
 }
 
-QString currentTrayTip() {
+QString currentTrayTip()
+{
     return tray().tip;
 }
 
-bool isInTray() {
+bool isInTray()
+{
     return !tray().form.isNull();
 }
 

@@ -20,7 +20,8 @@ namespace quillet::test {
 // by a real HTTP server on 127.0.0.1 and the adapters, host name and clock fixed.
 class Harness {
 public:
-    Harness() {
+    Harness()
+    {
         resetSeams();
         platform::setProgramDirectoryForTesting(dir.path());
         setEchoHostForTesting(echo.hostPort());
@@ -32,14 +33,16 @@ public:
         });
         setClockForTesting([] { return QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38)); });
     }
-    ~Harness() {
+    ~Harness()
+    {
         app.reset();
         resetSeams();
     }
     Harness(const Harness&) = delete;
     Harness& operator=(const Harness&) = delete;
 
-    Quillet& start() {
+    Quillet& start()
+    {
         app = std::make_unique<Quillet>();
         app->actionRunner = [this](frmMain&) { ++actionRuns; };
         app->Main();
@@ -52,7 +55,8 @@ public:
     bool exists(const QString& name) const { return QFileInfo::exists(file(name)); }
     qsizetype echoRequests() const { return echo.requests().size(); }
 
-    void writeConfig(const QString& addressFileName) {
+    void writeConfig(const QString& addressFileName)
+    {
         // A file as the program writes it, naming the address file.
         QByteArray c;
         for (int line = 1; line <= 21; ++line) {

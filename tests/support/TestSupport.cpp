@@ -21,11 +21,13 @@ namespace {
 constexpr int kStartLimitMs = 10000;
 }
 
-PeerProcess::~PeerProcess() {
+PeerProcess::~PeerProcess()
+{
     stop();
 }
 
-bool PeerProcess::startAndReadPort(const QString& program, const QStringList& args) {
+bool PeerProcess::startAndReadPort(const QString& program, const QStringList& args)
+{
     process_ = std::make_unique<QProcess>();
     process_->setProcessChannelMode(QProcess::SeparateChannels);
     process_->start(program, args);
@@ -47,8 +49,8 @@ bool PeerProcess::startAndReadPort(const QString& program, const QStringList& ar
     return false;
 }
 
-bool PeerProcess::startAndWaitForPort(const QString& program, const QStringList& args,
-                                      quint16 port) {
+bool PeerProcess::startAndWaitForPort(const QString& program, const QStringList& args, quint16 port)
+{
     process_ = std::make_unique<QProcess>();
     process_->start(program, args);
     if (!process_->waitForStarted(kStartLimitMs))
@@ -65,7 +67,8 @@ bool PeerProcess::startAndWaitForPort(const QString& program, const QStringList&
     return false;
 }
 
-void PeerProcess::stop() {
+void PeerProcess::stop()
+{
     if (!process_)
         return;
     if (process_->state() != QProcess::NotRunning) {
@@ -79,14 +82,16 @@ void PeerProcess::stop() {
     process_.reset();
 }
 
-QString PeerProcess::errorText() const {
+QString PeerProcess::errorText() const
+{
     if (!process_)
         return QStringLiteral("not started");
     return process_->errorString() + QLatin1Char(' ') +
            QString::fromLocal8Bit(process_->readAllStandardError());
 }
 
-HttpPeer::HttpPeer(const QString& mode) {
+HttpPeer::HttpPeer(const QString& mode)
+{
     answer({});
     started_ = peer_.startAndReadPort(
         QStringLiteral("/usr/bin/python3"),
@@ -95,18 +100,21 @@ HttpPeer::HttpPeer(const QString& mode) {
          QStringLiteral("--log-file"), dir_.filePath(QStringLiteral("requests.jsonl"))});
 }
 
-QString HttpPeer::hostPort() const {
+QString HttpPeer::hostPort() const
+{
     return QStringLiteral("127.0.0.1:%1").arg(port());
 }
 
-void HttpPeer::answer(const QByteArray& body, int status) {
+void HttpPeer::answer(const QByteArray& body, int status)
+{
     QByteArray content = body;
     if (status != 200)
         content.prepend("STATUS " + QByteArray::number(status) + '\n');
     writeAll(dir_.filePath(QStringLiteral("body")), content);
 }
 
-QList<QVariantMap> HttpPeer::requests() const {
+QList<QVariantMap> HttpPeer::requests() const
+{
     QList<QVariantMap> list;
     const QList<QByteArray> lines =
         readAll(dir_.filePath(QStringLiteral("requests.jsonl"))).split('\n');
@@ -117,28 +125,33 @@ QList<QVariantMap> HttpPeer::requests() const {
     return list;
 }
 
-quint16 unusedPort() {
+quint16 unusedPort()
+{
     QTcpServer server;
     server.listen(QHostAddress::LocalHost, 0);
     return server.serverPort();
 }
 
-QString supportDir() {
+QString supportDir()
+{
     return QStringLiteral(QUILLET_TEST_SUPPORT_DIR);
 }
 
-QByteArray readAll(const QString& path) {
+QByteArray readAll(const QString& path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeAll(const QString& path, const QByteArray& bytes) {
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
 }
 
-void resetSeams() {
+void resetSeams()
+{
     platform::setProgramDirectoryForTesting({});
     platform::setAdapterListSourceForTesting({});
     platform::setHostNameSourceForTesting({});

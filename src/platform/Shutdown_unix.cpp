@@ -13,18 +13,24 @@ namespace {
 volatile std::sig_atomic_t g_requested = 0;
 int g_pipe[2] = {-1, -1};
 
-void onSignal(int) {
+void onSignal(int)
+{
     g_requested = 1;
     const char byte = 1;
     [[maybe_unused]] const ssize_t n = ::write(g_pipe[1], &byte, 1);
 }
 } // namespace
 
-void installShutdownSignals(std::function<void()> onRequest) {
+void installShutdownSignals(std::function<void()> onRequest)
+{
     if (g_pipe[0] != -1)
         return;
-    if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
+    if (::pipe(g_pipe) != 0)
         return;
+    for (const int fd : g_pipe) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        ::fcntl(fd, F_SETFL, O_NONBLOCK);
+    }
 
     auto* notifier =
         new QSocketNotifier(g_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
@@ -45,7 +51,8 @@ void installShutdownSignals(std::function<void()> onRequest) {
     sigaction(SIGINT, &action, nullptr);
 }
 
-bool shutdownRequested() {
+bool shutdownRequested()
+{
     return g_requested != 0;
 }
 
