@@ -38,10 +38,11 @@ QString EchoPageAddress()
 QString dynDnsDomain(const QString& host)
 {
     QString name = host;
-    if (!name.startsWith(QLatin1Char('['))) {
-        const qsizetype colon = name.lastIndexOf(QLatin1Char(':'));
-        if (colon >= 0 && name.indexOf(QLatin1Char(':')) == colon)
-            name.truncate(colon);
+    if (name.startsWith(QLatin1Char('['))) {
+        // "[address]" or "[address]:port"
+        name = name.mid(1).section(QLatin1Char(']'), 0, 0);
+    } else if (name.count(QLatin1Char(':')) == 1) {
+        name.truncate(name.indexOf(QLatin1Char(':')));
     }
     if (QHostAddress(name).protocol() != QAbstractSocket::UnknownNetworkLayerProtocol)
         return name;

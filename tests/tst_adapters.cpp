@@ -1,0 +1,124 @@
+#include "TestSupport.h"
+
+#include "address/modGetHostName.h"
+#include "address/modGetIP.h"
+#include "platform/Network.h"
+
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QTest>
+
+using namespace quillet;
+using platform::Adapter;
+
+Q_DECLARE_METATYPE(QList<quillet::platform::Adapter>)
+
+namespace {
+
+Adapter nic(const QString& name, const QString& ip, bool loopback = false)
+{
+    Adapter a;
+    a.name = name;
+    a.firstIPv4 = ip;
+    a.loopback = loopback;
+    return a;
+}
+
+// Fixed-size platform buffers come back padded with NULs.
+QString padded(const QString& text)
+{
+    return text + QString(32, QChar(u'\0')) + QStringLiteral("junk");
+}
+
+} // namespace
+
+class TestAdapters : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { test::resetSeams(); }
+    void cleanup() { test::resetSeams(); }
+
+    void internalIp_data()
+    {
+        QTest::addColumn<QList<Adapter>>("adapters");
+        QTest::addColumn<QString>("expected");
+        const Adapter lo = nic(QStringLiteral("lo"), QStringLiteral("127.0.0.1"), true);
+        const Adapter eth = nic(QStringLiteral("eth0"), QStringLiteral("192.168.1.20"));
+        const Adapter wlan = nic(QStringLiteral("wlan0"), QStringLiteral("10.1.2.3"));
+        QTest::newRow("loopback listed first") << QList<Adapter>{lo, eth} << eth.firstIPv4;
+        QTest::newRow("loopback whatever its address")
+            << QList<Adapter>{nic(QStringLiteral("lo"), QStringLiteral("10.9.9.9"), true), eth}
+            << eth.firstIPv4;
+        QTest::newRow("no address passed over")
+            << QList<Adapter>{nic(QStringLiteral("eth0"), {}), wlan} << wlan.firstIPv4;
+        QTest::newRow("0.0.0.0 passed over")
+            << QList<Adapter>{nic(QStringLiteral("eth0"), QStringLiteral("0.0.0.0")), wlan}
+            << wlan.firstIPv4;
+        QTest::newRow("padded 0.0.0.0 passed over")
+            << QList<Adapter>{nic(QStringLiteral("eth0"), padded(QStringLiteral("0.0.0.0"))), wlan}
+            << wlan.firstIPv4;
+        QTest::newRow("platform order kept") << QList<Adapter>{wlan, eth} << wlan.firstIPv4;
+        QTest::newRow("platform order kept, reversed")
+            << QList<Adapter>{eth, wlan} << eth.firstIPv4;
+        QTest::newRow("NUL padding cut")
+            << QList<Adapter>{nic(QStringLiteral("eth0"), padded(QStringLiteral("10.0.0.7")))}
+            << QStringLiteral("10.0.0.7");
+        QTest::newRow("no adapters") << QList<Adapter>{} << QString();
+        QTest::newRow("only loopback") << QList<Adapter>{lo} << QString();
+    }
+    void internalIp()
+    {
+        QFETCH(QList<Adapter>, adapters);
+        QFETCH(QString, expected);
+        platform::setAdapterListSourceForTesting([adapters] { return adapters; });
+        QCOMPARE(GetInternalIP(), expected);
+    }
+
+    void internalIpOfThisMachine()
+    {
+        QStringList usable;
+        const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+        for (const QNetworkInterface& iface : interfaces) {
+            if (iface.flags().testFlag(QNetworkInterface::IsLoopBack))
+                continue;
+            for (const QNetworkAddressEntry& entry : iface.addressEntries()) {
+                if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol &&
+                    entry.ip() != QHostAddress::AnyIPv4)
+                    usable.append(entry.ip().toString());
+            }
+        }
+        const QString ip = GetInternalIP();
+        QVERIFY2(!ip.startsWith(QStringLiteral("127.")), qPrintable(ip));
+        // With an outside-facing address present the answer is one of them.
+        QCOMPARE(ip.isEmpty(), usable.isEmpty());
+        if (!ip.isEmpty())
+            QVERIFY2(usable.contains(ip),
+                     qPrintable(ip + QLatin1String(" not in ") + usable.join(QLatin1Char(' '))));
+    }
+
+    void hostName_data()
+    {
+        QTest::addColumn<QString>("reported");
+        QTest::addColumn<QString>("expected");
+        QString longName;
+        for (int i = 0; i < 128; ++i)
+            longName.append(QChar(u'a' + i % 26));
+        QTest::newRow("128 characters") << longName << longName;
+        QTest::newRow("spaces kept")
+            << QStringLiteral(" front desk pc ") << QStringLiteral(" front desk pc ");
+        QTest::newRow("NUL padding cut")
+            << padded(QStringLiteral("ws-07")) << QStringLiteral("ws-07");
+        QTest::newRow("empty") << QString() << QString();
+    }
+    void hostName()
+    {
+        QFETCH(QString, reported);
+        QFETCH(QString, expected);
+        platform::setHostNameSourceForTesting([reported] { return reported; });
+        QCOMPARE(GetHostName(), expected);
+    }
+};
+
+QTEST_MAIN(TestAdapters)
+#include "tst_adapters.moc"
