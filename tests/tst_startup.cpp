@@ -7,6 +7,7 @@
 #include "platform/VersionInfo.h"
 #include "ui/modAddToTray.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -161,6 +162,19 @@ private slots:
         QCOMPARE(h.app->state().PrevInternalIP, QString());
         QCOMPARE(h.actionRuns, 0);
         QCOMPARE(currentTrayTip(), QStringLiteral("External IP: 1.2.3.4"));
+    }
+
+    void shortConfigSurvivesTheNextShutdown()
+    {
+        Harness h;
+        h.echo.answer("1.2.3.4");
+        const QByteArray old = " 1 \r\nme@example.net\r\nsmtp.example.net\r\n";
+        test::writeAll(h.file(QStringLiteral("config.txt")), old);
+        h.start();
+        QCOMPARE(checkValue(h.form().chkSendEmail), 0);
+        h.form().close();
+        QCOMPARE(h.bytes(QStringLiteral("config.txt.bak")), old);
+        QCOMPARE(h.bytes(QStringLiteral("config.txt")).count("\r\n"), kConfigLines);
     }
 
     void failedSaveStillEndsTheRun()
