@@ -109,7 +109,6 @@ private slots:
             << QStringLiteral(" front desk pc ") << QStringLiteral(" front desk pc ");
         QTest::newRow("NUL padding cut")
             << padded(QStringLiteral("ws-07")) << QStringLiteral("ws-07");
-        QTest::newRow("empty") << QString() << QString();
     }
     void hostName()
     {
