@@ -30,26 +30,6 @@ std::array<Control, kConfigLines> controlsInFileOrder(const frmMain& f)
             f.txtExecuteURL};
 }
 
-// Lines end with CR LF as written; a lone LF or CR (a file edited elsewhere) ends one too.
-QStringList splitLines(const QString& text, int wanted)
-{
-    QStringList lines;
-    qsizetype start = 0;
-    while (lines.size() < wanted && start < text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && text.at(end) != QLatin1Char('\r') &&
-               text.at(end) != QLatin1Char('\n'))
-            ++end;
-        lines.append(text.mid(start, end - start));
-        if (end < text.size() && text.at(end) == QLatin1Char('\r'))
-            ++end;
-        if (end < text.size() && text.at(end) == QLatin1Char('\n'))
-            ++end;
-        start = end;
-    }
-    return lines;
-}
-
 } // namespace
 
 std::optional<int> parseCheckValue(const QString& line)
@@ -110,7 +90,7 @@ LoadOutcome LoadConfig(frmMain& form, const QString& path)
     const QString text = fromAnsi(file.readAll());
     file.close();
 
-    const QStringList lines = splitLines(text, kConfigLines);
+    const QStringList lines = SplitLines(text, kConfigLines);
     if (lines.size() < kConfigLines) {
         const QString backup = path + QStringLiteral(".bak");
         QFile::remove(backup);

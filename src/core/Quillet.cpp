@@ -20,7 +20,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSessionManager>
 
 #include <cstdio>
@@ -130,9 +129,7 @@ void Quillet::readPreviousAddresses()
     QFile file(run_.IPFilePath);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    // Lines as written (CR LF), or as another editor may have left them.
-    const QString text = fromAnsi(file.read(64 * 1024));
-    const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+    const QStringList lines = SplitLines(fromAnsi(file.read(64 * 1024)), 2);
     if (!lines.isEmpty())
         run_.PrevExternalIP = TrimBlanks(lines.at(0));
     if (lines.size() > 1)

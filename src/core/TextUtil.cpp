@@ -13,6 +13,25 @@ QString TrimBlanks(const QString& text)
     return text.mid(first, last - first);
 }
 
+QStringList SplitLines(const QString& text, qsizetype maxLines)
+{
+    QStringList lines;
+    qsizetype start = 0;
+    while (lines.size() < maxLines && start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text.at(end) != QLatin1Char('\r') &&
+               text.at(end) != QLatin1Char('\n'))
+            ++end;
+        lines.append(text.mid(start, end - start));
+        if (end < text.size() && text.at(end) == QLatin1Char('\r'))
+            ++end;
+        if (end < text.size() && text.at(end) == QLatin1Char('\n'))
+            ++end;
+        start = end;
+    }
+    return lines;
+}
+
 QString TrimNull(const QString& text)
 {
     const qsizetype nul = text.indexOf(QChar(u'\0'));

@@ -1,11 +1,16 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace quillet {
 
 // Removes blanks (spaces only) at both ends; tabs and line breaks stay.
 QString TrimBlanks(const QString& text);
+
+// At most `maxLines` lines of `text`. Lines end with CR LF as Quillet writes them; a lone
+// LF or CR (a file edited elsewhere) ends one too.
+QStringList SplitLines(const QString& text, qsizetype maxLines);
 
 // The text up to, not including, its first NUL character.
 QString TrimNull(const QString& text);

@@ -22,7 +22,6 @@ void SetTimer(QObject* owner, int id, int intervalMs, std::function<void()> call
     KillTimer(owner, id);
     auto* timer = new QTimer(owner);
     timer->setObjectName(timerName(id));
-    timer->setTimerType(Qt::CoarseTimer);
     QObject::connect(timer, &QTimer::timeout, owner, std::move(callback));
     timer->start(intervalMs);
 }
