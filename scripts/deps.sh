@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev
           libgl-dev ca-certificates)
 if [[ "${1:-}" == "--tests" ]]; then
-    packages+=(python3 php-cli clang-format)
+    packages+=(python3 php-cli clang-format python3-aiosmtpd python3-pyftpdlib
+               xvfb xauth trayer xdotool x11-utils imagemagick)
 fi
 
 missing=()

@@ -1,14 +1,17 @@
 #include "ui/frmMain.h"
 
+#include "core/DateText.h"
 #include "core/Endpoints.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColor>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -307,6 +310,20 @@ void frmMain::setTabOrderAsDesigned()
             setTabOrder(previous, w);
         previous = w;
     }
+}
+
+void frmMain::showStatus(std::size_t index, const QString& prefix, bool success)
+{
+    QLabel* status = lblStatus.at(index);
+    status->setText(prefix + NowStamp());
+    QPalette palette = status->palette();
+    palette.setColor(QPalette::WindowText, success ? QColor(0, 255, 0) : QColor(255, 0, 0));
+    status->setPalette(palette);
+}
+
+QColor frmMain::statusColour(std::size_t index) const
+{
+    return lblStatus.at(index)->palette().color(QPalette::WindowText);
 }
 
 qint16 frmMain::windowStateValue() const

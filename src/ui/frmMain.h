@@ -5,6 +5,7 @@
 #include <array>
 
 class QAction;
+class QColor;
 class QCheckBox;
 class QFrame;
 class QLabel;
@@ -110,6 +111,11 @@ public:
     QAction* mnuTrayMaximize;
     QAction* mnuTraySep;
     QAction* mnuTrayClose;
+
+    // An action's outcome in its status label: the caption followed by the date and time
+    // stamp, in pure green for success or pure red for failure.
+    void showStatus(std::size_t index, const QString& prefix, bool success);
+    QColor statusColour(std::size_t index) const;
 
     // Last window state other than minimised: 0 normal, 2 maximised.
     qint16 LastState = 0;

@@ -1,0 +1,8 @@
+#include "actions/modEMail.h"
+
+namespace quillet {
+
+// The SMTP dialogue is not built yet.
+void SendEmail(frmMain& /*form*/) {}
+
+} // namespace quillet
