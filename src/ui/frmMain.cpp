@@ -83,10 +83,13 @@ const QColor kTeal(0, 64, 64);
 const QColor kGrey(64, 64, 64);
 const QColor kGreen(0, 255, 0);
 
-// The designed faces where the system has them; otherwise fontconfig's closest sans-serif.
+// The designed faces where the system has them; otherwise a sans-serif of about their width,
+// and failing that fontconfig's closest sans-serif.
 QFont designFont(const char* family, qreal points, bool bold = false, bool underline = false)
 {
-    QFont font(QString::fromLatin1(family));
+    QFont font;
+    font.setFamilies({QString::fromLatin1(family), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arimo"), QStringLiteral("Arial")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
@@ -153,11 +156,12 @@ void frmMain::buildControls()
     // The designed client area; the SMTP log lies below it.
     resize(656, 418);
 
-    Label2 = label(this, "Label2", {8, 8, 420, 16},
+    Label2 = label(this, "Label2", {8, 2, 404, 28},
                    QStringLiteral("When either IP address changes (checks every 2 minutes), "
                                   "perform the following actions:"));
     lblHostNameCaption =
-        label(this, "lblHostNameCaption", {436, 8, 96, 16}, QStringLiteral("Computer Name:"));
+        label(this, "lblHostNameCaption", {416, 8, 116, 16}, QStringLiteral("Computer Name:"));
+    Label2->setWordWrap(true);
     lblHostNameCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblHostName = label(this, "lblHostName", {536, 4, 112, 22}, {});
     lblHostName->setAlignment(Qt::AlignCenter);
