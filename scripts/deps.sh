@@ -4,10 +4,10 @@
 set -euo pipefail
 
 packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev
-          libgl-dev ca-certificates)
+          libgl-dev ca-certificates fonts-liberation2)
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(python3 php-cli clang-format python3-aiosmtpd python3-pyftpdlib
-               xvfb xauth trayer xdotool x11-utils imagemagick)
+               xvfb xauth trayer xdotool x11-utils imagemagick openbox)
 fi
 
 missing=()

@@ -1,5 +1,7 @@
 #include "core/Quillet.h"
 
+#include "BuildConfig.h"
+
 #include "actions/modBase64.h"
 #include "address/modGetHostName.h"
 #include "core/Ansi.h"
@@ -78,6 +80,7 @@ void Quillet::Main()
 void Quillet::Form_Load()
 {
     frmMain& f = *form_;
+    f.setMakerLink(QStringLiteral(QUILLET_MAKER_URL));
     if (!run_.FirstLoad)
         return;
 

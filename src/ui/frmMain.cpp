@@ -2,18 +2,27 @@
 
 #include "core/DateText.h"
 #include "core/Endpoints.h"
+#include "platform/Launcher.h"
+#include "platform/ProgramDir.h"
+#include "platform/TrayIcon.h"
+#include "ui/modAddToTray.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QColor>
+#include <QFont>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QWindow>
 
 namespace quillet {
 
@@ -70,6 +79,44 @@ QFrame* panel(QWidget* parent, const char* name, QRect r)
 constexpr int kRow = 20; // one row of a panel, in pixels
 constexpr int kEditH = 18;
 
+const QColor kTeal(0, 64, 64);
+const QColor kGrey(64, 64, 64);
+const QColor kGreen(0, 255, 0);
+
+// The designed faces where the system has them; otherwise a sans-serif of about their width,
+// and failing that fontconfig's closest sans-serif.
+QFont designFont(const char* family, qreal points, bool bold = false, bool underline = false)
+{
+    QFont font;
+    font.setFamilies({QString::fromLatin1(family), QStringLiteral("Liberation Sans"),
+                      QStringLiteral("Arimo"), QStringLiteral("Arial")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    font.setUnderline(underline);
+    return font;
+}
+
+void colour(QWidget* w, QPalette::ColorRole role, const QColor& c, bool fill = false)
+{
+    QPalette p = w->palette();
+    p.setColor(role, c);
+    w->setPalette(p);
+    if (fill)
+        w->setAutoFillBackground(true);
+}
+
+// Edit boxes: light text on black, greyed but readable when disabled.
+void darkEdit(QLineEdit* e, const QColor& text)
+{
+    QPalette p = e->palette();
+    p.setColor(QPalette::Base, Qt::black);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Disabled, QPalette::Base, Qt::black);
+    p.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
+    e->setPalette(p);
+}
+
 } // namespace
 
 frmMain::frmMain(QWidget* parent)
@@ -78,13 +125,28 @@ frmMain::frmMain(QWidget* parent)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillet"));
     buildControls();
+    applyLook();
     setTabOrderAsDesigned();
+    setWindowIcon(platform::programIcon());
 
     connect(chkSendEmail, &QCheckBox::stateChanged, this, &frmMain::chkSendEmail_Click);
     connect(chkAuthentication, &QCheckBox::stateChanged, this, &frmMain::chkAuthentication_Click);
     connect(chkUploadFile, &QCheckBox::stateChanged, this, &frmMain::chkUploadFile_Click);
     connect(chkUpdateDynDNS, &QCheckBox::stateChanged, this, &frmMain::chkUpdateDynDNS_Click);
     connect(chkExecuteURL, &QCheckBox::stateChanged, this, &frmMain::chkExecuteURL_Click);
+
+    connect(cmdCopyExtIP, &QPushButton::clicked, this, &frmMain::cmdCopyExtIP_Click);
+    connect(cmdCopyIntIP, &QPushButton::clicked, this, &frmMain::cmdCopyIntIP_Click);
+    lblViewIPChangeLog->installEventFilter(this);
+    lblHyperlink->installEventFilter(this);
+    connect(txtSMTPlog, &QPlainTextEdit::textChanged, this, &frmMain::txtSMTPlog_Change);
+
+    connect(mnuTrayRestore, &QAction::triggered, this, &frmMain::mnuTrayRestore_Click);
+    connect(mnuTrayMove, &QAction::triggered, this, &frmMain::mnuTrayMove_Click);
+    connect(mnuTraySize, &QAction::triggered, this, &frmMain::mnuTraySize_Click);
+    connect(mnuTrayMinimize, &QAction::triggered, this, &frmMain::mnuTrayMinimize_Click);
+    connect(mnuTrayMaximize, &QAction::triggered, this, &frmMain::mnuTrayMaximize_Click);
+    connect(mnuTrayClose, &QAction::triggered, this, &frmMain::mnuTrayClose_Click);
 }
 
 frmMain::~frmMain() = default;
@@ -94,11 +156,12 @@ void frmMain::buildControls()
     // The designed client area; the SMTP log lies below it.
     resize(656, 418);
 
-    Label2 = label(this, "Label2", {8, 8, 420, 16},
+    Label2 = label(this, "Label2", {8, 2, 404, 28},
                    QStringLiteral("When either IP address changes (checks every 2 minutes), "
                                   "perform the following actions:"));
     lblHostNameCaption =
-        label(this, "lblHostNameCaption", {436, 8, 96, 16}, QStringLiteral("Computer Name:"));
+        label(this, "lblHostNameCaption", {416, 8, 116, 16}, QStringLiteral("Computer Name:"));
+    Label2->setWordWrap(true);
     lblHostNameCaption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     lblHostName = label(this, "lblHostName", {536, 4, 112, 22}, {});
     lblHostName->setAlignment(Qt::AlignCenter);
@@ -295,6 +358,85 @@ void frmMain::buildControls()
     mnuTrayClose = mnuTray->addAction(QStringLiteral("&Close"));
 }
 
+void frmMain::applyLook()
+{
+    colour(this, QPalette::Window, Qt::black, true);
+    for (QFrame* shape : {Shape1, Shape2, Shape3, Shape4})
+        colour(shape, QPalette::Window, kTeal, true);
+    colour(Shape5, QPalette::Window, kGrey, true);
+
+    // Captions sit on the panels (or the black window) and take their background.
+    const QFont tahoma = designFont("Tahoma", 8.25);
+    for (QWidget* w : std::initializer_list<QWidget*>{chkSendEmail,
+                                                      lblEmailFrom,
+                                                      lblSMTPServer,
+                                                      lblSMTPport,
+                                                      chkAuthentication,
+                                                      lblSMTPuser,
+                                                      lblSMTPPassword,
+                                                      chkUploadFile,
+                                                      Label1,
+                                                      lblFTPserver,
+                                                      lblFTPport,
+                                                      lblFTPusername,
+                                                      lblFTPpassword,
+                                                      lblFTPpath,
+                                                      chkExecuteURL,
+                                                      chkUpdateDynDNS,
+                                                      lblDDNSusername,
+                                                      lblDDNSpassword,
+                                                      lblDDNShostname,
+                                                      lblExternalIP,
+                                                      lblInternalIP,
+                                                      lblViewIPChangeLog,
+                                                      Label3,
+                                                      Label2,
+                                                      lblHyperlink}) {
+        w->setFont(tahoma);
+        colour(w, QPalette::WindowText, Qt::white);
+    }
+    for (QLineEdit* e :
+         {txtEmailRecipient, txtEmailFrom, txtSMTPServer, txtSMTPport, txtSMTPuser, txtSMTPpassword,
+          txtFileName, txtFTPserver, txtFTPport, txtFTPusername, txtFTPpassword, txtFTPpath,
+          txtExecuteURL, txtDDNSusername, txtDDNSpassword, txtDDNShostname}) {
+        e->setFont(tahoma);
+        darkEdit(e, Qt::white);
+    }
+    for (QLineEdit* e : {txtExternalIP, txtInternalIP}) {
+        e->setFont(designFont("MS Sans Serif", 8.25, true));
+        darkEdit(e, kGreen);
+    }
+    // A disabled "Use Authentication" greys its caption.
+    QPalette auth = chkAuthentication->palette();
+    auth.setColor(QPalette::Disabled, QPalette::WindowText, QColor(160, 160, 160));
+    chkAuthentication->setPalette(auth);
+
+    const QFont bold = designFont("Tahoma", 8.25, true);
+    for (QWidget* w : std::initializer_list<QWidget*>{lblExternalIP, lblInternalIP, Label3,
+                                                      lblHostNameCaption, cmdUploadNow})
+        w->setFont(bold);
+    lblViewIPChangeLog->setFont(designFont("Tahoma", 8.25, true, true));
+    lblViewIPChangeLog->setCursor(Qt::PointingHandCursor);
+    lblHyperlink->setFont(designFont("Tahoma", 9.75, true, true));
+    lblHyperlink->setCursor(Qt::PointingHandCursor);
+    Label2->setFont(designFont("Tahoma", 9, true));
+    colour(lblHostNameCaption, QPalette::WindowText, QColor(224, 224, 224));
+
+    lblHostName->setFont(designFont("Tahoma", 11.25, true));
+    lblHostName->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    colour(lblHostName, QPalette::WindowText, kGreen);
+    colour(lblHostName, QPalette::Window, QColor(0, 64, 0), true);
+
+    // Status text colour stays with the palette's WindowText, which showStatus sets.
+    for (QLabel* status : lblStatus) {
+        status->setFont(bold);
+        status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        colour(status, QPalette::WindowText, Qt::white);
+        colour(status, QPalette::Window, kGrey, true);
+    }
+    txtSMTPlog->setPalette(QApplication::palette(txtSMTPlog));
+}
+
 void frmMain::setTabOrderAsDesigned()
 {
     const std::initializer_list<QWidget*> order = {
@@ -324,6 +466,146 @@ void frmMain::showStatus(std::size_t index, const QString& prefix, bool success)
 QColor frmMain::statusColour(std::size_t index) const
 {
     return lblStatus.at(index)->palette().color(QPalette::WindowText);
+}
+
+void frmMain::SetTrayMenuItems(const qint16& window_state)
+{
+    struct Row {
+        bool restore, move, size, minimize, maximize;
+    };
+    static constexpr std::array<Row, 3> rows = {{{false, true, true, true, true},
+                                                 {true, false, false, false, true},
+                                                 {true, false, false, true, false}}};
+    if (window_state < 0 || window_state >= static_cast<qint16>(rows.size()))
+        return;
+    const Row& row = rows.at(static_cast<std::size_t>(window_state));
+    mnuTrayMaximize->setEnabled(row.maximize);
+    mnuTrayMinimize->setEnabled(row.minimize);
+    mnuTrayMove->setEnabled(row.move);
+    mnuTrayRestore->setEnabled(row.restore);
+    mnuTraySize->setEnabled(row.size);
+}
+
+void frmMain::setMakerLink(const QString& url)
+{
+    lblHyperlink->setText(url);
+    lblHyperlink->setProperty("Tag", url);
+    lblHyperlink->setVisible(!url.isEmpty());
+}
+
+void frmMain::Form_Resize()
+{
+    const qint16 state = windowStateValue();
+    SetTrayMenuItems(state);
+    if (state != 1)
+        LastState = state;
+}
+
+void frmMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void frmMain::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (watched == lblViewIPChangeLog)
+            lblViewIPChangeLog_Click();
+        else if (watched == lblHyperlink)
+            lblHyperlink_Click();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::mnuTrayRestore_Click()
+{
+    if (TrayWindowProc(TrayMessage::Restore))
+        return;
+    // As the window manager restores: from minimised to the state before, else to normal.
+    const Qt::WindowStates s = windowState();
+    setWindowState(s.testFlag(Qt::WindowMinimized) ? s & ~Qt::WindowMinimized
+                                                   : s & ~Qt::WindowMaximized);
+}
+
+void frmMain::mnuTrayMove_Click()
+{
+    // The window manager decides whether a move can start without a pressed button.
+    if (!TrayWindowProc(TrayMessage::Move) && windowHandle())
+        windowHandle()->startSystemMove();
+}
+
+void frmMain::mnuTraySize_Click()
+{
+    if (!TrayWindowProc(TrayMessage::Size) && windowHandle())
+        windowHandle()->startSystemResize(Qt::BottomEdge | Qt::RightEdge);
+}
+
+void frmMain::mnuTrayMinimize_Click()
+{
+    setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+}
+
+void frmMain::mnuTrayMaximize_Click()
+{
+    setWindowState((windowState() & ~(Qt::WindowMinimized | Qt::WindowActive)) |
+                   Qt::WindowMaximized);
+    if (isHidden())
+        show();
+}
+
+void frmMain::mnuTrayClose_Click()
+{
+    close();
+}
+
+namespace {
+void copyToClipboard(const QString& text)
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(text);
+}
+} // namespace
+
+void frmMain::cmdCopyExtIP_Click()
+{
+    copyToClipboard(txtExternalIP->text());
+}
+
+void frmMain::cmdCopyIntIP_Click()
+{
+    copyToClipboard(txtInternalIP->text());
+}
+
+void frmMain::lblViewIPChangeLog_Click()
+{
+    // The desktop's handler for text files; whether the log exists yet is its concern.
+    platform::openWithDesktop(
+        QUrl::fromLocalFile(platform::programFile(QStringLiteral("ipchange.log"))));
+}
+
+void frmMain::lblHyperlink_Click()
+{
+    const QString url = lblHyperlink->property("Tag").toString();
+    if (!url.isEmpty())
+        platform::openWithDesktop(QUrl(url));
+}
+
+void frmMain::txtSMTPlog_Change()
+{
+    // The newest line of the transcript stays in view.
+    QTextCursor caret = txtSMTPlog->textCursor();
+    caret.movePosition(QTextCursor::End);
+    txtSMTPlog->setTextCursor(caret);
 }
 
 qint16 frmMain::windowStateValue() const

@@ -121,16 +121,41 @@ public:
     qint16 LastState = 0;
     qint16 windowStateValue() const;
 
+    // Enables the tray menu's items that make sense in `window_state` (0 normal,
+    // 1 minimised or hidden in the tray, 2 maximised); any other value changes nothing.
+    void SetTrayMenuItems(const qint16& window_state);
+
+    // The maker's web address as the link's caption and tag; an empty one hides the link.
+    void setMakerLink(const QString& url);
+
 signals:
     // The window is being closed; the program's clean-up follows.
     void unloading();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
+    void applyLook();
     void setTabOrderAsDesigned();
+
+    void Form_Resize();
+    void mnuTrayRestore_Click();
+    void mnuTrayMove_Click();
+    void mnuTraySize_Click();
+    void mnuTrayMinimize_Click();
+    void mnuTrayMaximize_Click();
+    void mnuTrayClose_Click();
+
+    void cmdCopyExtIP_Click();
+    void cmdCopyIntIP_Click();
+    void lblViewIPChangeLog_Click();
+    void lblHyperlink_Click();
+    void txtSMTPlog_Change();
 
     void chkSendEmail_Click();
     void chkAuthentication_Click();

@@ -1,0 +1,273 @@
+#include "TestSupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QHostAddress>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+using namespace quillet;
+
+namespace {
+
+// A helper program run by the test; stopped when the object goes, whatever happened.
+class Running {
+public:
+    Running(const QString& program, const QStringList& args, const QProcessEnvironment& env)
+    {
+        process_.setProcessEnvironment(env);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.setStandardOutputFile(QProcess::nullDevice());
+        process_.start(program, args);
+        process_.waitForStarted(5000);
+    }
+    ~Running()
+    {
+        if (process_.state() == QProcess::NotRunning)
+            return;
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished(2000);
+        }
+    }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+    QProcess& process() { return process_; }
+    bool running() const { return process_.state() == QProcess::Running; }
+
+private:
+    QProcess process_;
+};
+
+// Polls `done` every 100 ms until it holds or `ms` have passed.
+bool waitFor(const std::function<bool()>& done, int ms = 15000)
+{
+    const QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        if (done())
+            return true;
+        QTest::qWait(100);
+    }
+    return done();
+}
+
+} // namespace
+
+// The built program on a real X display (Xvfb) with a window manager, with and without a
+// notification area, driven as a user would drive it.
+class TestTrayX11 : public QObject {
+    Q_OBJECT
+
+    QProcessEnvironment env_;
+    std::unique_ptr<Running> xvfb_;
+    std::unique_ptr<Running> wm_;
+    QTemporaryDir dir_;
+
+    QString run(const QString& program, const QStringList& args)
+    {
+        QProcess p;
+        p.setProcessEnvironment(env_);
+        p.start(program, args);
+        if (!p.waitForFinished(10000)) {
+            p.kill();
+            p.waitForFinished(2000);
+        }
+        return QString::fromLocal8Bit(p.readAllStandardOutput());
+    }
+    void xdotool(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
+
+    // The tray icon: a small window of class "quillet" inside the notification area.
+    QPoint iconCentre()
+    {
+        static const QRegularExpression line(QStringLiteral(
+            R"re("quillet": \("quillet" "quillet"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))re"));
+        const QString tree =
+            run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+        for (auto it = line.globalMatch(tree); it.hasNext();) {
+            const auto m = it.next();
+            const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
+            if (w > 4 && w <= 64 && h > 4 && h <= 64)
+                return {m.captured(3).toInt() + w / 2, m.captured(4).toInt() + h / 2};
+        }
+        return {};
+    }
+    QString windowId()
+    {
+        return run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
+                                               QStringLiteral("Quillet [0-9]")})
+            .section(QLatin1Char('\n'), 0, 0);
+    }
+    QString info(const QString& id) { return run(QStringLiteral("xwininfo"), {"-id", id}); }
+    QString props(const QString& id)
+    {
+        return run(QStringLiteral("xprop"), {"-id", id, "WM_STATE", "_NET_WM_STATE"});
+    }
+    bool viewable(const QString& id) { return info(id).contains(QLatin1String("IsViewable")); }
+    int infoValue(const QString& id, const QString& key)
+    {
+        const QRegularExpression re(key + QStringLiteral(R"(:\s+(\d+))"));
+        return re.match(info(id)).captured(1).toInt();
+    }
+    void click(QPoint at, int button)
+    {
+        xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click",
+                 QString::number(button)});
+    }
+    // Right click on the icon, then a menu item by its access key.
+    void menu(QPoint icon, const QString& key)
+    {
+        click(icon, 3);
+        QTest::qWait(700);
+        xdotool({"key", key});
+    }
+    QString screenshot(const QString& id, const QString& name)
+    {
+        const QString path = QStringLiteral(QUILLET_SCREENSHOT_DIR "/") + name;
+        QFile::remove(path);
+        run(QStringLiteral("import"), {"-window", id, path});
+        return path;
+    }
+    QString pixel(const QString& png, int x, int y)
+    {
+        return run(QStringLiteral("convert"),
+                   {png, "-format", QStringLiteral("%[pixel:p{%1,%2}]").arg(x).arg(y), "info:"});
+    }
+
+    std::unique_ptr<Running> startQuillet()
+    {
+        const QString binary = dir_.filePath(QStringLiteral("quillet"));
+        QFile::remove(binary);
+        if (!QFile::copy(QStringLiteral(QUILLET_BINARY), binary))
+            return nullptr;
+        auto q = std::make_unique<Running>(binary, QStringList{}, env_);
+        return q->running() ? std::move(q) : nullptr;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        const QString echo =
+            QStringLiteral(QUILLET_BUILT_ECHO_HOST).section(QLatin1Char(':'), 0, 0);
+        if (QHostAddress(echo) != QHostAddress::LocalHost)
+            QSKIP("this build's echo host is not on the loopback interface");
+        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty())
+            QSKIP("Xvfb is not installed");
+        for (const char* tool : {"openbox", "trayer", "xdotool", "xwininfo", "xprop", "import"})
+            QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(), tool);
+
+        env_ = QProcessEnvironment::systemEnvironment();
+        env_.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env_.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env_.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS")); // the X11 tray protocol only
+        // libdbus, which Qt's desktop theme loads on X11, keeps one buffer to the end.
+        env_.insert(QStringLiteral("LSAN_OPTIONS"),
+                    QStringLiteral("suppressions=" QUILLET_TEST_SUPPORT_DIR "/x11.supp"));
+        // A display number nobody uses: no lock file, and our server still up once started.
+        for (int n = 87; n < 120 && !xvfb_; ++n) {
+            if (QFile::exists(QStringLiteral("/tmp/.X%1-lock").arg(n)) ||
+                QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+                continue;
+            auto x = std::make_unique<Running>(QStringLiteral("Xvfb"),
+                                               QStringList{QStringLiteral(":%1").arg(n), "-screen",
+                                                           "0", "1024x768x24", "-nolisten", "tcp"},
+                                               env_);
+            const QString socket = QStringLiteral("/tmp/.X11-unix/X%1").arg(n);
+            if (waitFor([&] { return QFile::exists(socket) || !x->running(); }, 10000) &&
+                x->running()) {
+                env_.insert(QStringLiteral("DISPLAY"), QStringLiteral(":%1").arg(n));
+                xvfb_ = std::move(x);
+            }
+        }
+        QVERIFY2(xvfb_, "no Xvfb display could be started");
+        wm_ = std::make_unique<Running>(QStringLiteral("openbox"), QStringList{}, env_);
+        QVERIFY(waitFor([this] {
+            return run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id");
+        }));
+    }
+
+    void cleanupTestCase()
+    {
+        wm_.reset();
+        xvfb_.reset();
+    }
+
+    void trayIconShowsHidesAndCloses()
+    {
+        Running trayer(QStringLiteral("trayer"),
+                       {"--edge", "top", "--align", "right", "--widthtype", "pixel", "--width",
+                        "100", "--height", "24"},
+                       env_);
+        QVERIFY(waitFor([this] {
+            return !run("xdotool", {"search", "--class", "trayer"}).isEmpty();
+        }));
+        QFile::remove(dir_.filePath(QStringLiteral("config.txt")));
+        auto quillet = startQuillet();
+        QVERIFY(quillet);
+
+        QPoint icon;
+        QVERIFY2(waitFor([&] { return !(icon = iconCentre()).isNull(); }), "no tray icon");
+        QString id = windowId(); // Qt makes the window only when it is first shown
+        QVERIFY(id.isEmpty() || !viewable(id));
+
+        click(icon, 1);
+        QVERIFY2(waitFor([&] { return !(id = windowId()).isEmpty() && viewable(id); }),
+                 "left click did not show the window");
+        QCOMPARE(infoValue(id, QStringLiteral("Width")), 656);
+        QCOMPARE(infoValue(id, QStringLiteral("Height")), 418);
+        QTest::qWait(300);
+        const QString shot = screenshot(id, QStringLiteral("window.png"));
+        QVERIFY(QFileInfo(shot).size() > 1000);
+        QCOMPARE(pixel(shot, 2, 400), QStringLiteral("srgb(0,0,0)")); // the black window
+
+        // The window manager's minimise hides it: withdrawn, not iconified on a task bar.
+        xdotool({"windowminimize", id});
+        QVERIFY2(waitFor([&] { return !viewable(id) && !props(id).contains("Iconic"); }),
+                 qPrintable(props(id)));
+        QVERIFY(!props(id).contains("MAXIMIZED"));
+
+        menu(icon, QStringLiteral("x"));
+        QVERIFY2(waitFor([&] { return viewable(id) && infoValue(id, "Height") > 620; }),
+                 "Maximize did not show the window maximised");
+        QTest::qWait(300);
+        const QString big = screenshot(id, QStringLiteral("window-maximised.png"));
+        QCOMPARE(pixel(big, 100, 520), QStringLiteral("srgb(255,255,255)")); // the log box
+
+        menu(icon, QStringLiteral("c"));
+        QVERIFY2(quillet->process().waitForFinished(15000), "Close did not end the program");
+        QCOMPARE(quillet->process().exitCode(), 0);
+        QCOMPARE(test::readAll(dir_.filePath(QStringLiteral("config.txt"))).count("\r\n"), 21);
+    }
+
+    void withoutTrayTheWindowShowsAndMovesInLater()
+    {
+        auto quillet = startQuillet();
+        QVERIFY(quillet);
+        QString id;
+        QVERIFY(waitFor([&] { return !(id = windowId()).isEmpty() && viewable(id); }));
+
+        xdotool({"windowminimize", id}); // minimises as usual: the window manager keeps it
+        QVERIFY2(waitFor([&] { return props(id).contains("Iconic"); }), qPrintable(props(id)));
+
+        Running trayer(QStringLiteral("trayer"), {"--edge", "top", "--align", "right"}, env_);
+        QPoint icon;
+        QVERIFY2(waitFor([&] { return !(icon = iconCentre()).isNull(); }), "no tray icon later");
+        QVERIFY(waitFor([&] { return !props(id).contains("Iconic") && !viewable(id); }));
+        click(icon, 1);
+        QVERIFY(waitFor([&] { return viewable(id); }));
+
+        quillet->process().terminate();
+        QVERIFY(quillet->process().waitForFinished(15000));
+        QCOMPARE(quillet->process().exitCode(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTrayX11)
+#include "tst_tray_x11.moc"

@@ -1,0 +1,236 @@
+#include "TestSupport.h"
+
+#include "platform/Launcher.h"
+#include "platform/ProgramDir.h"
+#include "platform/TrayIcon.h"
+#include "ui/frmMain.h"
+#include "ui/modAddToTray.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace quillet;
+
+namespace {
+// Restore, Move, Size, Minimize, Maximize as the menu offers them now.
+QString menuRow(const frmMain& f)
+{
+    QString row;
+    for (const QAction* a :
+         {f.mnuTrayRestore, f.mnuTrayMove, f.mnuTraySize, f.mnuTrayMinimize, f.mnuTrayMaximize})
+        row += a->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    return row;
+}
+} // namespace
+
+// The main window's handlers and the tray's decisions, on Qt's offscreen platform.
+class TestWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cleanup()
+    {
+        RemoveFromTray();
+        platform::setTrayPresenceForTesting(std::nullopt);
+        platform::setDesktopOpenerForTesting({});
+        test::resetSeams();
+    }
+
+    void menuFollowsTheStateTable()
+    {
+        frmMain f;
+        QCOMPARE(menuRow(f), QStringLiteral("11111")); // as designed, before any showing
+        const qint16 normal = 0, hidden = 1, maximised = 2, other = 3, negative = -1;
+        f.SetTrayMenuItems(normal);
+        QCOMPARE(menuRow(f), QStringLiteral("01111"));
+        f.SetTrayMenuItems(hidden);
+        QCOMPARE(menuRow(f), QStringLiteral("10001"));
+        f.SetTrayMenuItems(other);
+        f.SetTrayMenuItems(negative);
+        QCOMPARE(menuRow(f), QStringLiteral("10001"));
+        f.SetTrayMenuItems(maximised);
+        QCOMPARE(menuRow(f), QStringLiteral("10010"));
+        QVERIFY(f.mnuTrayClose->isEnabled());
+    }
+
+    void resizeKeepsTheLastStateOtherThanMinimised()
+    {
+        frmMain f;
+        f.show();
+        f.setWindowState(Qt::WindowMaximized);
+        QCOMPARE(f.LastState, qint16(2));
+        QCOMPARE(menuRow(f), QStringLiteral("10010"));
+        f.mnuTrayMinimize->trigger();
+        QCOMPARE(f.windowStateValue(), qint16(1));
+        QCOMPARE(f.LastState, qint16(2));
+        QCOMPARE(menuRow(f), QStringLiteral("10001"));
+        f.mnuTrayRestore->trigger(); // visible: back to the state before minimising
+        QCOMPARE(f.windowStateValue(), qint16(2));
+        f.mnuTrayRestore->trigger();
+        QCOMPARE(f.windowStateValue(), qint16(0));
+        QCOMPARE(f.LastState, qint16(0));
+        QCOMPARE(menuRow(f), QStringLiteral("01111"));
+    }
+
+    void tipIsCutAsTheShellsFieldCutsIt()
+    {
+        const QString tip63 = QStringLiteral("External IP: ") + QString(50, QLatin1Char('9'));
+        QCOMPARE(tip63.size(), 63);
+        SetTrayTip(tip63);
+        QCOMPARE(currentTrayTip(), tip63);
+        SetTrayTip(tip63 + QLatin1Char('X'));
+        QCOMPARE(currentTrayTip(), tip63);
+        SetTrayTip(tip63 + QStringLiteral("XYZ"));
+        QCOMPARE(currentTrayTip(), tip63);
+        SetTrayTip(QStringLiteral("External IP: 1.2.3.4\r\nInternal IP: 10.0.0.1"));
+        QCOMPARE(currentTrayTip(), QStringLiteral("External IP: 1.2.3.4\r\nInternal IP: 10.0.0.1"));
+    }
+
+    void enablingRulesFollowClicks()
+    {
+        frmMain f;
+        f.show();
+        QTest::mouseClick(f.chkSendEmail, Qt::LeftButton);
+        QVERIFY(f.txtEmailRecipient->isEnabled() && f.chkAuthentication->isEnabled());
+        QVERIFY(!f.txtSMTPuser->isEnabled());
+        QTest::mouseClick(f.chkAuthentication, Qt::LeftButton);
+        QVERIFY(f.txtSMTPuser->isEnabled() && f.txtSMTPpassword->isEnabled());
+        QTest::mouseClick(f.chkSendEmail, Qt::LeftButton);
+        for (QWidget* w : std::initializer_list<QWidget*>{
+                 f.txtEmailRecipient, f.txtEmailFrom, f.txtSMTPServer, f.txtSMTPport,
+                 f.chkAuthentication, f.txtSMTPuser, f.txtSMTPpassword})
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(f.chkAuthentication->isChecked());
+        QTest::mouseClick(f.chkSendEmail, Qt::LeftButton);
+        QVERIFY(f.txtSMTPuser->isEnabled());
+
+        f.txtFTPpath->setText(QStringLiteral("/www"));
+        QTest::mouseClick(f.chkUploadFile, Qt::LeftButton);
+        QVERIFY(f.txtFTPpath->isEnabled() && f.txtFileName->isEnabled());
+        QTest::mouseClick(f.chkUploadFile, Qt::LeftButton);
+        QVERIFY(!f.txtFTPpath->isEnabled());
+        QCOMPARE(f.txtFTPpath->text(), QStringLiteral("/www"));
+        QTest::mouseClick(f.chkUpdateDynDNS, Qt::LeftButton);
+        QVERIFY(f.txtDDNShostname->isEnabled());
+        QTest::mouseClick(f.chkExecuteURL, Qt::LeftButton);
+        QVERIFY(f.txtExecuteURL->isEnabled());
+    }
+
+    void copyButtonsPutTheAddressOnTheClipboard()
+    {
+        frmMain f;
+        f.show();
+        f.txtExternalIP->setText(QStringLiteral("203.0.113.7"));
+        f.txtInternalIP->setText(QStringLiteral("192.168.1.20"));
+        QTest::mouseClick(f.cmdCopyExtIP, Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("203.0.113.7"));
+        QTest::mouseClick(f.cmdCopyIntIP, Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("192.168.1.20"));
+        f.txtExternalIP->clear();
+        QTest::mouseClick(f.cmdCopyExtIP, Qt::LeftButton);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+    }
+
+    void linksOpenWithTheDesktop()
+    {
+        QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/with space XXXXXX"));
+        platform::setProgramDirectoryForTesting(dir.path());
+        QList<QUrl> opened;
+        platform::setDesktopOpenerForTesting([&opened](const QUrl& url) {
+            opened << url;
+            return true;
+        });
+        frmMain f;
+        f.show();
+        QTest::mouseClick(f.lblViewIPChangeLog, Qt::LeftButton);
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(opened.at(0).toLocalFile(), dir.filePath(QStringLiteral("ipchange.log")));
+
+        f.setMakerLink({});
+        QVERIFY(f.lblHyperlink->isHidden());
+        f.setMakerLink(QStringLiteral("https://quillet.invalid/support"));
+        QVERIFY(f.lblHyperlink->isVisible());
+        QCOMPARE(f.lblHyperlink->text(), QStringLiteral("https://quillet.invalid/support"));
+        QTest::mouseClick(f.lblHyperlink, Qt::LeftButton);
+        QCOMPARE(opened.size(), 2);
+        QCOMPARE(opened.at(1), QUrl(QStringLiteral("https://quillet.invalid/support")));
+    }
+
+    void logBoxCaretFollowsTheNewestLine()
+    {
+        frmMain f;
+        f.txtSMTPlog->setPlainText(QStringLiteral("220 ready"));
+        f.txtSMTPlog->appendPlainText(QStringLiteral("EHLO here\n250 ok"));
+        const int end = f.txtSMTPlog->document()->characterCount() - 1;
+        QCOMPARE(f.txtSMTPlog->textCursor().position(), end);
+        QVERIFY(end > 20);
+    }
+
+    void minimiseHidesIntoTheTrayAndKeepsTheState()
+    {
+        platform::setTrayPresenceForTesting(platform::TrayPresence::Present);
+        frmMain f;
+        AddToTray(f, f.mnuTray);
+        QVERIFY(isTrayIconShown());
+        QVERIFY(TrayWindowProc(TrayMessage::IconLeftClick));
+        QVERIFY(f.isVisible());
+        f.mnuTrayMaximize->trigger();
+        QVERIFY(TrayWindowProc(TrayMessage::Minimize));
+        QVERIFY(f.isHidden());
+        QCOMPARE(f.windowStateValue(), qint16(2));
+        QCOMPARE(menuRow(f), QStringLiteral("10001"));
+        f.mnuTrayRestore->trigger(); // hidden: shown again as it was, menu as for normal
+        QVERIFY(f.isVisible());
+        QCOMPARE(f.windowStateValue(), qint16(2));
+        QCOMPARE(menuRow(f), QStringLiteral("01111"));
+
+        f.mnuTrayMinimize->trigger();
+        QVERIFY(TrayWindowProc(TrayMessage::IconLeftClick));
+        QCOMPARE(f.windowStateValue(), qint16(2));
+
+        QSignalSpy unloading(&f, &frmMain::unloading);
+        f.mnuTrayClose->trigger();
+        QCOMPARE(unloading.size(), 1);
+    }
+
+    void withoutTrayTheWindowShowsAndMovesInLater()
+    {
+        platform::setTrayPresenceForTesting(platform::TrayPresence::Missing);
+        frmMain f;
+        f.hide();
+        AddToTray(f, f.mnuTray);
+        QVERIFY(!isTrayIconShown());
+        QTRY_VERIFY_WITH_TIMEOUT(f.isVisible(), 2000);
+        QVERIFY(!TrayWindowProc(TrayMessage::Minimize)); // minimises as usual
+        QVERIFY(f.isVisible());
+
+        f.mnuTrayMinimize->trigger();
+        platform::setTrayPresenceForTesting(platform::TrayPresence::Present);
+        QTRY_VERIFY_WITH_TIMEOUT(isTrayIconShown(), 3 * kTrayRecheckMs);
+        QVERIFY(f.isHidden());
+        QCOMPARE(f.windowStateValue(), qint16(0));
+        QCOMPARE(menuRow(f), QStringLiteral("10001"));
+    }
+
+    void destroyedWindowLeavesTheTray()
+    {
+        platform::setTrayPresenceForTesting(platform::TrayPresence::Headless);
+        auto f = std::make_unique<frmMain>();
+        AddToTray(*f, f->mnuTray);
+        QVERIFY(isInTray());
+        QVERIFY(!f->isVisible());
+        f.reset();
+        QVERIFY(!isInTray());
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
