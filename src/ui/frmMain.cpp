@@ -1,7 +1,9 @@
 #include "ui/frmMain.h"
 
+#include "actions/modEMail.h"
 #include "core/DateText.h"
 #include "core/Endpoints.h"
+#include "platform/Winsock.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -79,6 +81,7 @@ frmMain::frmMain(QWidget* parent)
     setWindowTitle(QStringLiteral("Quillet"));
     buildControls();
     setTabOrderAsDesigned();
+    createWinsock1();
 
     connect(chkSendEmail, &QCheckBox::stateChanged, this, &frmMain::chkSendEmail_Click);
     connect(chkAuthentication, &QCheckBox::stateChanged, this, &frmMain::chkAuthentication_Click);
@@ -387,6 +390,30 @@ void frmMain::chkUpdateDynDNS_Click()
 void frmMain::chkExecuteURL_Click()
 {
     txtExecuteURL->setEnabled(checkValue(chkExecuteURL) == 1);
+}
+
+void frmMain::createWinsock1()
+{
+    Winsock1 = new platform::Winsock(this);
+    connect(Winsock1, &platform::Winsock::DataArrival, this, &frmMain::Winsock1_DataArrival);
+    connect(Winsock1, &platform::Winsock::Error, this,
+            [this](QAbstractSocket::SocketError number, const QString& description) {
+                SMTPSocketError(*this, number, description);
+            });
+    connect(Winsock1, &platform::Winsock::Closed, this, [this] { SMTPSocketClosed(*this); });
+}
+
+void frmMain::Winsock1_DataArrival()
+{
+    SMTPDataArrival(*this);
+}
+
+bool frmMain::SendDataAndLog(const QString& strData)
+{
+    if (!Winsock1->SendData(strData))
+        return false;
+    AppendToSMTPlog(*this, strData);
+    return true;
 }
 
 } // namespace quillet
