@@ -1,0 +1,60 @@
+"""SMTP peer for Quillet's tests, on 127.0.0.1 only, built on aiosmtpd.
+
+Accepts mail with or without AUTH LOGIN (no TLS needed); the one account that logs in
+is --user/--password. Each message is appended to --log-file as one JSON line with its
+envelope and its bytes (as Latin-1 text).
+
+Prints "PORT <n>" once listening, and exits when its standard input closes, so it
+never outlives the test that started it.
+"""
+import argparse
+import asyncio
+import json
+import os
+import sys
+import warnings
+
+from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+
+# aiosmtpd warns about its own deprecated names; the test reads none of it.
+warnings.simplefilter("ignore")
+
+
+class Handler:
+    def __init__(self, log_file):
+        self.log_file = log_file
+
+    async def handle_DATA(self, server, session, envelope):
+        entry = {"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
+                 "data": envelope.original_content.decode("latin-1")}
+        with open(self.log_file, "a", encoding="utf-8") as log:
+            log.write(json.dumps(entry) + "\n")
+        return "250 Message accepted"
+
+
+async def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--log-file", required=True)
+    parser.add_argument("--user", required=True)
+    parser.add_argument("--password", required=True)
+    args = parser.parse_args()
+
+    def authenticator(server, session, envelope, mechanism, auth_data):
+        ok = (isinstance(auth_data, LoginPassword)
+              and auth_data.login == args.user.encode()
+              and auth_data.password == args.password.encode())
+        # Not handled: aiosmtpd then answers a failure with 535 itself.
+        return AuthResult(success=ok, handled=False)
+
+    loop = asyncio.get_running_loop()
+    server = await loop.create_server(
+        lambda: SMTP(Handler(args.log_file), hostname="quillet.test",
+                     authenticator=authenticator, auth_require_tls=False),
+        "127.0.0.1", 0)
+    print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
+    await loop.run_in_executor(None, sys.stdin.buffer.read)
+    os._exit(0)
+
+
+if __name__ == "__main__":
+    asyncio.run(main())
