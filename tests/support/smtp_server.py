@@ -1,15 +1,14 @@
 """SMTP peer for Quillet's tests, on 127.0.0.1 only, built on aiosmtpd.
 
 Accepts mail with or without AUTH LOGIN (no TLS needed); the one account that logs in
-is --user/--password. Each message is appended to --log-file as one JSON line with its
-envelope and its bytes (as Latin-1 text).
+is --user/--password. Each message is appended to --log-file: the sender, a line feed,
+the recipients joined by ",", a line feed, then the message's bytes.
 
 Prints "PORT <n>" once listening, and exits when its standard input closes, so it
 never outlives the test that started it.
 """
 import argparse
 import asyncio
-import json
 import os
 import sys
 import warnings
@@ -25,10 +24,9 @@ class Handler:
         self.log_file = log_file
 
     async def handle_DATA(self, server, session, envelope):
-        entry = {"mail_from": envelope.mail_from, "rcpt_tos": envelope.rcpt_tos,
-                 "data": envelope.original_content.decode("latin-1")}
-        with open(self.log_file, "a", encoding="utf-8") as log:
-            log.write(json.dumps(entry) + "\n")
+        head = "%s\n%s\n" % (envelope.mail_from, ",".join(envelope.rcpt_tos))
+        with open(self.log_file, "ab") as log:
+            log.write(head.encode() + envelope.original_content)
         return "250 Message accepted"
 
 
