@@ -40,7 +40,7 @@ const QByteArray kQuit = "QUIT\r\n";
 const QByteArrayList kPlainLines = {kHelo, kFrom, kRcpt, kData, kMessage, kQuit};
 const QByteArrayList kAuthLines = {kEhlo, kAuth, kUser,    kPass, kFrom,
                                    kRcpt, kData, kMessage, kQuit};
-const QString kStamp = QStringLiteral("12-05-2026 15:23:38");
+const QString kStamp = "12-05-2026 15:23:38";
 const QByteArray kPlain = "220|250|250|250|354|250|221";
 
 // Replies split at "|", each written in pieces split at "~"; a bare code gets " ok" CR LF.
@@ -148,7 +148,7 @@ QString transcript(const Script& script, const QByteArrayList& sent)
     QByteArray text;
     for (qsizetype i = 0; i < script.size(); ++i)
         text += "s:" + script[i].join() + sent.value(i);
-    return QString::fromLatin1(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return QString::fromLatin1(text).replace("\r\n", "\n");
 }
 
 } // namespace
@@ -222,8 +222,7 @@ private slots:
             << "127.0.0.1" << QByteArray("220|250|CLOSE")
             << "The SMTP server closed the connection before the answer to QUIT"
             << transcript(replies("220|250"), {kHelo, kFrom});
-        const QString silence =
-            QStringLiteral("The SMTP server sent no complete reply within 0.5 s");
+        const QString silence = "The SMTP server sent no complete reply within 0.5 s";
         QTest::newRow("silent server") << "127.0.0.1" << QByteArray() << silence << "QUIT\n";
         QTest::newRow("reply never completes")
             << "127.0.0.1" << QByteArray("220 half a line") << silence << "s:220 half a lineQUIT\n";
@@ -259,11 +258,11 @@ private slots:
     {
         ScriptedServer server(replies(kPlain));
         Mailer m(server.port(), false);
-        m.form.txtExternalIP->setText(QStringLiteral("203.0.113.7\r\nRSET"));
-        m.form.txtEmailFrom->setText(QStringLiteral("me@example.org>\r\nRCPT TO:<x@y"));
-        m.form.txtEmailRecipient->setText(QStringLiteral(" you@example.org\n "));
-        m.form.txtInternalIP->setText(QStringLiteral(".5"));
-        m.form.lblHostName->setText(QStringLiteral("PC1\r\n.\r\nQUIT"));
+        m.form.txtExternalIP->setText("203.0.113.7\r\nRSET");
+        m.form.txtEmailFrom->setText("me@example.org>\r\nRCPT TO:<x@y");
+        m.form.txtEmailRecipient->setText(" you@example.org\n ");
+        m.form.txtInternalIP->setText(".5");
+        m.form.lblHostName->setText("PC1\r\n.\r\nQUIT");
         SendEmail(m.form);
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 10000);
         QVERIFY(m.endedAs(true));
@@ -310,13 +309,11 @@ private slots:
         QFETCH(QString, password);
         QFETCH(bool, success);
         QTemporaryDir dir;
-        const QString logFile = dir.filePath(QStringLiteral("mail.jsonl"));
+        const QString logFile = dir.filePath("mail.log");
         test::PeerProcess peer;
-        QVERIFY2(peer.startAndReadPort(QStringLiteral("/usr/bin/python3"),
-                                       {test::supportDir() + QStringLiteral("/smtp_server.py"),
-                                        QStringLiteral("--log-file"), logFile,
-                                        QStringLiteral("--user"), QStringLiteral("alice"),
-                                        QStringLiteral("--password"), QStringLiteral("secret")}),
+        QVERIFY2(peer.startAndReadPort("/usr/bin/python3",
+                                       {test::supportDir() + "/smtp_server.py", "--log-file",
+                                        logFile, "--user", "alice", "--password", "secret"}),
                  qPrintable(peer.errorText()));
         Mailer m(peer.port(), auth);
         m.form.txtSMTPpassword->setText(password);
@@ -324,7 +321,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
         QVERIFY2(m.endedAs(success), qPrintable(m.log()));
         if (!success)
-            QVERIFY(m.tip().startsWith(QStringLiteral("535 ")));
+            QVERIFY(m.tip().startsWith("535 "));
         QCOMPARE(test::readAll(logFile),
                  success ? "me@example.org\nyou@example.org\n" + kMessage.chopped(3)
                          : QByteArray());
