@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QString>
+
 #include <array>
 #include <cstdint>
 
@@ -9,5 +12,12 @@ namespace quillet {
 void InitBase64();
 
 const std::array<std::uint8_t, 64>& Base64EncodeTable();
+
+// Base64 (RFC 4648, section 4) in lines of 60 characters, each followed by CR LF, the last
+// one too. `data` is padded in place with zero bytes to a multiple of three.
+QByteArray Base64EncodeBytes(QByteArray& data);
+
+// The Windows-1252 bytes of `text`, encoded as above; empty text gives empty text.
+QString Base64Encode(const QString& text);
 
 } // namespace quillet

@@ -1,8 +1,288 @@
 #include "actions/modEMail.h"
 
+#include "actions/modBase64.h"
+#include "core/TextUtil.h"
+#include "platform/Winsock.h"
+#include "ui/frmMain.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTextCursor>
+#include <QTimer>
+
+#include <utility>
+
 namespace quillet {
 
-// The SMTP dialogue is not built yet.
-void SendEmail(frmMain& /*form*/) {}
+namespace {
+
+// The step of the dialogue, numbered by the reply it waits for (see takeStep).
+qint32 SMTPState = 0;
+// The reply gathered so far, and where its first line not yet known to be complete starts.
+QString g_reply;
+qsizetype g_lineStart = 0;
+std::chrono::milliseconds g_replyTimeout = kSMTPReplyTimeout;
+QPointer<QTimer> g_replyTimer;
+
+// Far beyond any real reply (RFC 5321, 4.5.3.1.5: 512 octets a line), small enough to hold.
+constexpr qsizetype kMaxReplyChars = 64 * 1024;
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kFailure = QStringLiteral("Send Email Failure @ ");
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// The number the port text begins with, leading blanks skipped; 0 when there is none or it
+// is no port at all.
+quint16 portValue(const QString& text)
+{
+    qsizetype i = 0;
+    while (i < text.size() && text.at(i) == QLatin1Char(' '))
+        ++i;
+    int value = 0;
+    for (; i < text.size() && isDigit(text.at(i)); ++i) {
+        value = value * 10 + (text.at(i).unicode() - '0');
+        if (value > 65535)
+            return 0;
+    }
+    return static_cast<quint16>(value);
+}
+
+// A line break inside a command argument would start a command of its own.
+QString commandText(QString text)
+{
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    return text;
+}
+
+// RFC 5321, 4.5.2: a line of the mail data that begins with a dot gets one more, so that no
+// text of ours can end the DATA phase early.
+QString dotStuffed(const QString& data)
+{
+    QString out;
+    out.reserve(data.size() + 8);
+    bool lineStart = true;
+    for (const QChar c : data) {
+        if (lineStart && c == QLatin1Char('.'))
+            out += QLatin1Char('.');
+        out += c;
+        lineStart = c == QLatin1Char('\n');
+    }
+    return out;
+}
+
+QString messageText(const frmMain& form)
+{
+    const QString host = form.lblHostName->text();
+    const QString data =
+        QStringLiteral("SUBJECT:IP Change Notification for PC ") + host + QStringLiteral("\n\n\n") +
+        QStringLiteral("PC:") + host + QLatin1Char('\n') + form.txtExternalIP->text() +
+        QLatin1Char('\n') + form.txtInternalIP->text() + QLatin1Char('\n') +
+        QStringLiteral("This is an automated message from the Tarnwick Quillet software.\n"
+                       "Please do not reply to this message.\n"
+                       "Your computer's IP address has changed.\n"
+                       "The new external and internal IP addresses can be found at the top of "
+                       "the body of this email. Thank you.\r\n");
+    return dotStuffed(data) + QStringLiteral(".\r\n");
+}
+
+// A non-empty encoding already ends with the line's CR LF.
+QString credentialLine(const QString& text)
+{
+    const QString encoded = Base64Encode(text);
+    return encoded.isEmpty() ? kCrLf : encoded;
+}
+
+// Length of the first whole reply in `g_reply`, or -1 while its last line has not come. Only
+// a line of three digits and "-" is followed by more of the reply (RFC 5321, 4.2.1).
+qsizetype replyLength()
+{
+    for (;;) {
+        const qsizetype end = g_reply.indexOf(kCrLf, g_lineStart);
+        if (end < 0)
+            return -1;
+        const QStringView line = QStringView(g_reply).mid(g_lineStart, end - g_lineStart);
+        const bool continued = line.size() >= 4 && isDigit(line[0]) && isDigit(line[1]) &&
+                               isDigit(line[2]) && line[3] == QLatin1Char('-');
+        g_lineStart = end + 2;
+        if (!continued)
+            return g_lineStart;
+    }
+}
+
+void stopReplyTimer()
+{
+    if (g_replyTimer)
+        g_replyTimer->stop();
+}
+
+void endInFailure(frmMain& form, const QString& toolTip)
+{
+    stopReplyTimer();
+    if (!g_reply.isEmpty())
+        AppendToSMTPlog(form, QStringLiteral("s:") + std::exchange(g_reply, {}));
+    if (form.Winsock1->isConnected())
+        form.SendDataAndLog(QStringLiteral("QUIT") + kCrLf);
+    form.Winsock1->Close();
+    form.showStatus(0, kFailure, false);
+    form.lblStatus[0]->setToolTip(toolTip);
+}
+
+void armReplyTimer(frmMain& form)
+{
+    if (!g_replyTimer || g_replyTimer->parent() != form.Winsock1) {
+        delete g_replyTimer.data();
+        g_replyTimer = new QTimer(form.Winsock1);
+        g_replyTimer->setSingleShot(true);
+        QObject::connect(g_replyTimer, &QTimer::timeout, form.Winsock1, [&form] {
+            endInFailure(form, QStringLiteral("The SMTP server sent no complete reply within %1 s")
+                                   .arg(static_cast<double>(g_replyTimeout.count()) / 1000.0));
+        });
+    }
+    g_replyTimer->start(g_replyTimeout);
+}
+
+// The next line of the dialogue, after an accepted reply in the current state; nothing
+// after the answer to QUIT.
+QString nextLine(frmMain& form)
+{
+    switch (SMTPState) {
+    case 0:
+        // The one place the authentication setting is read: it chooses the path.
+        if (checkValue(form.chkAuthentication) == 0) {
+            SMTPState = 4;
+            return QStringLiteral("HELO ") + commandText(form.txtExternalIP->text()) + kCrLf;
+        }
+        SMTPState = 1;
+        return QStringLiteral("EHLO ") + commandText(form.txtExternalIP->text()) + kCrLf;
+    case 1:
+        SMTPState = 2;
+        return QStringLiteral("AUTH LOGIN") + kCrLf;
+    case 2:
+        SMTPState = 3;
+        return credentialLine(form.txtSMTPuser->text());
+    case 3:
+        SMTPState = 4;
+        return credentialLine(form.txtSMTPpassword->text());
+    case 4:
+        SMTPState = 5;
+        return QStringLiteral("MAIL FROM:<") + commandText(form.txtEmailFrom->text()) +
+               QStringLiteral(">") + kCrLf;
+    case 5:
+        SMTPState = 6;
+        return QStringLiteral("RCPT TO:<") +
+               TrimBlanks(commandText(form.txtEmailRecipient->text())) + QStringLiteral(">") +
+               kCrLf;
+    case 6:
+        SMTPState = 7;
+        return QStringLiteral("DATA") + kCrLf;
+    case 7:
+        SMTPState = 8;
+        return messageText(form);
+    case 8:
+        SMTPState = 9;
+        return QStringLiteral("QUIT") + kCrLf;
+    default:
+        return {};
+    }
+}
+
+void takeStep(frmMain& form)
+{
+    if (SMTPState == 9) {
+        stopReplyTimer();
+        form.Winsock1->Close();
+        form.showStatus(0, QStringLiteral("Send Email Success @ "), true);
+        SMTPState = 0;
+        return;
+    }
+    if (!form.SendDataAndLog(nextLine(form))) {
+        endInFailure(form, QStringLiteral("The connection to the SMTP server was lost"));
+        return;
+    }
+    armReplyTimer(form);
+}
+
+} // namespace
+
+void SendEmail(frmMain& form)
+{
+    form.txtSMTPlog->clear();
+    form.Winsock1->Close();
+    SMTPState = 0;
+    g_reply.clear();
+    g_lineStart = 0;
+    armReplyTimer(form);
+    form.Winsock1->Connect(form.txtSMTPServer->text(), portValue(form.txtSMTPport->text()));
+}
+
+void SMTPDataArrival(frmMain& form)
+{
+    g_reply += form.Winsock1->GetData();
+    if (replyLength() < 0) {
+        if (g_reply.size() > kMaxReplyChars)
+            endInFailure(form, QStringLiteral("The SMTP server's reply is too long"));
+        return;
+    }
+    // A server answers each command once (RFC 5321, 4.1.1): text after the first whole reply
+    // answers nothing we sent, so it is shown but never taken as the next answer.
+    const QString reply = std::exchange(g_reply, {});
+    g_lineStart = 0;
+    AppendToSMTPlog(form, QStringLiteral("s:") + reply);
+    form.lblStatus[0]->setToolTip(reply);
+
+    static const QStringList accepted = {QStringLiteral("220"), QStringLiteral("250"),
+                                         QStringLiteral("221"), QStringLiteral("235"),
+                                         QStringLiteral("334"), QStringLiteral("354")};
+    if (accepted.contains(reply.left(3)))
+        takeStep(form);
+    else
+        endInFailure(form, reply);
+}
+
+void SMTPSocketError(frmMain& form, QAbstractSocket::SocketError number, const QString& description)
+{
+    const platform::Winsock& socket = *form.Winsock1;
+    switch (number) {
+    case QAbstractSocket::HostNotFoundError:
+        endInFailure(form, QStringLiteral("SMTP server not found: ") + socket.RemoteHost());
+        break;
+    case QAbstractSocket::ConnectionRefusedError:
+        endInFailure(form, QStringLiteral("Connection refused by %1:%2")
+                               .arg(socket.RemoteHost())
+                               .arg(socket.RemotePort()));
+        break;
+    default:
+        endInFailure(form, QStringLiteral("Connection to the SMTP server failed: ") + description);
+        break;
+    }
+}
+
+void SMTPSocketClosed(frmMain& form)
+{
+    endInFailure(form,
+                 QStringLiteral("The SMTP server closed the connection before the answer to QUIT"));
+}
+
+void AppendToSMTPlog(frmMain& form, const QString& text)
+{
+    // The box breaks lines at LF; a CR LF on the wire is one line break here.
+    QString shown = text;
+    shown.replace(kCrLf, QStringLiteral("\n"));
+    QTextCursor cursor(form.txtSMTPlog->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(shown);
+}
+
+void setSMTPReplyTimeoutForTesting(std::chrono::milliseconds timeout)
+{
+    g_replyTimeout = timeout.count() > 0 ? timeout : kSMTPReplyTimeout;
+}
 
 } // namespace quillet

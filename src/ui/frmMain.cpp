@@ -1,10 +1,12 @@
 #include "ui/frmMain.h"
 
+#include "actions/modEMail.h"
 #include "core/DateText.h"
 #include "core/Endpoints.h"
 #include "platform/Launcher.h"
 #include "platform/ProgramDir.h"
 #include "platform/TrayIcon.h"
+#include "platform/Winsock.h"
 #include "ui/modAddToTray.h"
 
 #include <QAction>
@@ -128,6 +130,7 @@ frmMain::frmMain(QWidget* parent)
     applyLook();
     setTabOrderAsDesigned();
     setWindowIcon(platform::programIcon());
+    createWinsock1();
 
     connect(chkSendEmail, &QCheckBox::stateChanged, this, &frmMain::chkSendEmail_Click);
     connect(chkAuthentication, &QCheckBox::stateChanged, this, &frmMain::chkAuthentication_Click);
@@ -669,6 +672,30 @@ void frmMain::chkUpdateDynDNS_Click()
 void frmMain::chkExecuteURL_Click()
 {
     txtExecuteURL->setEnabled(checkValue(chkExecuteURL) == 1);
+}
+
+void frmMain::createWinsock1()
+{
+    Winsock1 = new platform::Winsock(this);
+    connect(Winsock1, &platform::Winsock::DataArrival, this, &frmMain::Winsock1_DataArrival);
+    connect(Winsock1, &platform::Winsock::Error, this,
+            [this](QAbstractSocket::SocketError number, const QString& description) {
+                SMTPSocketError(*this, number, description);
+            });
+    connect(Winsock1, &platform::Winsock::Closed, this, [this] { SMTPSocketClosed(*this); });
+}
+
+void frmMain::Winsock1_DataArrival()
+{
+    SMTPDataArrival(*this);
+}
+
+bool frmMain::SendDataAndLog(const QString& strData)
+{
+    if (!Winsock1->SendData(strData))
+        return false;
+    AppendToSMTPlog(*this, strData);
+    return true;
 }
 
 } // namespace quillet

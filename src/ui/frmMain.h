@@ -14,6 +14,10 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace quillet::platform {
+class Winsock;
+}
+
 namespace quillet {
 
 // Value of a check box as the settings file and the actions see it:
@@ -162,6 +166,17 @@ private:
     void chkUploadFile_Click();
     void chkUpdateDynDNS_Click();
     void chkExecuteURL_Click();
+
+    // SMTP socket and its event handlers; the dialogue itself is modEMail's.
+public:
+    platform::Winsock* Winsock1 = nullptr;
+    void Winsock1_DataArrival();
+    // Sends `strData` and appends it to txtSMTPlog; false, with nothing appended, when the
+    // socket is not connected.
+    bool SendDataAndLog(const QString& strData);
+
+private:
+    void createWinsock1();
 };
 
 } // namespace quillet

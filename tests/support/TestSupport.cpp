@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "actions/modEMail.h"
 #include "core/DateText.h"
 #include "core/Endpoints.h"
 #include "platform/Download.h"
@@ -160,6 +161,7 @@ void resetSeams()
     setEchoHostForTesting({});
     setDynDnsHostForTesting({});
     setClockForTesting({});
+    setSMTPReplyTimeoutForTesting({});
 }
 
 } // namespace quillet::test

@@ -1,0 +1,333 @@
+#include "TestSupport.h"
+
+#include "actions/modBase64.h"
+#include "actions/modEMail.h"
+#include "core/DateText.h"
+#include "platform/Winsock.h"
+#include "ui/frmMain.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+
+using namespace quillet;
+using Script = QList<QByteArrayList>;
+
+namespace {
+
+const QByteArray kHelo = "HELO 203.0.113.7\r\n";
+const QByteArray kEhlo = "EHLO 203.0.113.7\r\n";
+const QByteArray kAuth = "AUTH LOGIN\r\n";
+const QByteArray kUser = "YWxpY2U=\r\n";
+const QByteArray kPass = "c2VjcmV0\r\n";
+const QByteArray kFrom = "MAIL FROM:<me@example.org>\r\n";
+const QByteArray kRcpt = "RCPT TO:<you@example.org>\r\n";
+const QByteArray kData = "DATA\r\n";
+const QByteArray kTail = "This is an automated message from the Tarnwick Quillet software.\n"
+                         "Please do not reply to this message.\n"
+                         "Your computer's IP address has changed.\n"
+                         "The new external and internal IP addresses can be found at the top "
+                         "of the body of this email. Thank you.\r\n";
+const QByteArray kMessage = "SUBJECT:IP Change Notification for PC PC1\n\n\nPC:PC1\n"
+                            "203.0.113.7\n192.168.1.20\n" +
+                            kTail + ".\r\n";
+const QByteArray kQuit = "QUIT\r\n";
+const QByteArrayList kPlainLines = {kHelo, kFrom, kRcpt, kData, kMessage, kQuit};
+const QByteArrayList kAuthLines = {kEhlo, kAuth, kUser,    kPass, kFrom,
+                                   kRcpt, kData, kMessage, kQuit};
+const QString kStamp = "12-05-2026 15:23:38";
+const QByteArray kPlain = "220|250|250|250|354|250|221";
+
+// Replies split at "|", each written in pieces split at "~"; a bare code gets " ok" CR LF.
+Script replies(const QByteArray& text)
+{
+    Script script;
+    for (const QByteArray& reply : text.isEmpty() ? QByteArrayList() : text.split('|')) {
+        script.append(reply.size() == 3 ? QByteArrayList{reply + " ok\r\n"} : reply.split('~'));
+    }
+    return script;
+}
+
+// An SMTP server that answers each command of the latest connection with the next reply of
+// its script, written in pieces 80 ms apart; a piece "CLOSE" drops the connection instead.
+class ScriptedServer : public QObject {
+public:
+    explicit ScriptedServer(Script script)
+        : script_(std::move(script))
+    {
+        server_.listen(QHostAddress::LocalHost);
+        connect(&server_, &QTcpServer::newConnection, this, [this] {
+            peer_ = server_.nextPendingConnection();
+            ++connections;
+            received.clear();
+            step_ = 0;
+            connect(peer_, &QTcpSocket::readyRead, this, [this, peer = peer_] { read(peer); });
+            answer();
+        });
+    }
+    quint16 port() const { return server_.serverPort(); }
+
+    QByteArray received; // everything the latest connection sent
+    int connections = 0;
+
+private:
+    void read(QTcpSocket* peer)
+    {
+        if (peer != peer_)
+            return;
+        const QByteArray data = peer->readAll();
+        received += data;
+        pending_ += data;
+        if (!pending_.endsWith(lastCommand_ == kData ? "\r\n.\r\n" : "\r\n"))
+            return;
+        lastCommand_ = std::exchange(pending_, {});
+        answer();
+    }
+    void answer()
+    {
+        if (step_ < script_.size())
+            write(script_[step_++], 0);
+    }
+    void write(const QByteArrayList& pieces, qsizetype i)
+    {
+        if (pieces[i] == "CLOSE") {
+            peer_->disconnectFromHost();
+            return;
+        }
+        peer_->write(pieces[i]);
+        if (i + 1 < pieces.size())
+            QTimer::singleShot(80, this, [=, this, peer = QPointer(peer_)] {
+                if (peer && peer == peer_)
+                    write(pieces, i + 1);
+            });
+    }
+
+    QTcpServer server_;
+    QTcpSocket* peer_ = nullptr;
+    Script script_;
+    qsizetype step_ = 0;
+    QByteArray pending_;
+    QByteArray lastCommand_;
+};
+
+struct Mailer {
+    frmMain form;
+
+    Mailer(quint16 port, bool auth)
+    {
+        form.txtSMTPServer->setText("127.0.0.1");
+        form.txtSMTPport->setText(QString::number(port));
+        form.txtEmailFrom->setText("me@example.org");
+        form.txtEmailRecipient->setText("  you@example.org ");
+        setCheckValue(form.chkAuthentication, auth ? 1 : 0);
+        form.txtSMTPuser->setText("alice");
+        form.txtSMTPpassword->setText("secret");
+        form.txtExternalIP->setText("203.0.113.7");
+        form.txtInternalIP->setText("192.168.1.20");
+        form.lblHostName->setText("PC1");
+    }
+    QString log() const { return form.txtSMTPlog->toPlainText(); }
+    QString tip() const { return form.lblStatus[0]->toolTip(); }
+    bool ended() const { return !form.lblStatus[0]->text().isEmpty(); }
+    bool endedAs(bool success) const
+    {
+        return form.lblStatus[0]->text() ==
+                   (success ? "Send Email Success @ " : "Send Email Failure @ ") + kStamp &&
+               form.statusColour(0) == (success ? QColor(0, 255, 0) : QColor(255, 0, 0));
+    }
+};
+
+// The transcript as the log box shows it: each reply after "s:", then what answered it.
+QString transcript(const Script& script, const QByteArrayList& sent)
+{
+    QByteArray text;
+    for (qsizetype i = 0; i < script.size(); ++i)
+        text += "s:" + script[i].join() + sent.value(i);
+    return QString::fromLatin1(text).replace("\r\n", "\n");
+}
+
+} // namespace
+
+class TestEmail : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        InitBase64();
+        setClockForTesting([] { return QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38)); });
+    }
+    void cleanupTestCase() { test::resetSeams(); }
+
+    void dialogue_data()
+    {
+        QTest::addColumn<bool>("auth");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<bool>("success");
+        QTest::newRow("without authentication") << false << kPlain << true;
+        QTest::newRow("with authentication, EHLO answered line by line")
+            << true
+            << QByteArray("220|250-quillet.test\r\n~250-AUTH LOGIN\r\n~250 HELP\r\n|334|334|235|"
+                          "250|250|354|250|221")
+            << true;
+        QTest::newRow("replies split across arrivals")
+            << false << QByteArray("22~0 ready\r\n|250 ok\r~\n|250|250|354|250|221") << true;
+        QTest::newRow("multi-line reply in one arrival")
+            << false << QByteArray("220|250-quillet.test\r\n250 HELP\r\n|250|250|354|250|221")
+            << true;
+        // The second reply answers nothing sent yet: shown, not taken for HELO's answer.
+        QTest::newRow("two replies in one arrival")
+            << false << QByteArray("220 ready\r\n250 early\r\n|250|250|250|354|250|221") << true;
+        QTest::newRow("535 to the password") << true << QByteArray("220|250|334|334|535") << false;
+        QTest::newRow("251 to RCPT TO") << false << QByteArray("220|250|250|251") << false;
+    }
+    void dialogue()
+    {
+        QFETCH(bool, auth);
+        QFETCH(QByteArray, text);
+        QFETCH(bool, success);
+        const Script script = replies(text);
+        // Each accepted reply is answered by the next line; a refused one by QUIT.
+        QByteArrayList sent = (auth ? kAuthLines : kPlainLines).first(script.size() - 1);
+        if (!success)
+            sent.append(kQuit);
+        ScriptedServer server(script);
+        Mailer m(server.port(), auth);
+        SendEmail(m.form);
+        QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 10000);
+        QVERIFY(m.endedAs(success));
+        QCOMPARE(m.log(), transcript(script, sent));
+        QTRY_COMPARE(server.received, sent.join());
+        QCOMPARE(m.tip(), QString::fromLatin1(script.last().join()));
+        QCOMPARE(m.form.Winsock1->isConnected(), false);
+    }
+
+    void failuresAreReported_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("tip");
+        QTest::addColumn<QString>("log"); // "*" + text: the log ends with the text
+        QTest::newRow("unresolvable host") << "smtp.quillet.invalid" << QByteArray()
+                                           << "SMTP server not found: smtp.quillet.invalid"
+                                           << "";
+        QTest::newRow("refused") << "" << QByteArray() << "Connection refused by 127.0.0.1:%1"
+                                 << "";
+        QTest::newRow("closed before the answer to QUIT")
+            << "127.0.0.1" << QByteArray("220|250|CLOSE")
+            << "The SMTP server closed the connection before the answer to QUIT"
+            << transcript(replies("220|250"), {kHelo, kFrom});
+        const QString silence = "The SMTP server sent no complete reply within 0.5 s";
+        QTest::newRow("silent server") << "127.0.0.1" << QByteArray() << silence << "QUIT\n";
+        QTest::newRow("reply never completes")
+            << "127.0.0.1" << QByteArray("220 half a line") << silence << "s:220 half a lineQUIT\n";
+        QTest::newRow("endless reply")
+            << "127.0.0.1" << QByteArray(70000, 'x') << "The SMTP server's reply is too long"
+            << "*xxxxQUIT\n";
+    }
+    void failuresAreReported()
+    {
+        QFETCH(QString, host);
+        QFETCH(QByteArray, text);
+        QFETCH(QString, tip);
+        QFETCH(QString, log);
+        ScriptedServer server(replies(text));
+        const quint16 port = host.isEmpty() ? test::unusedPort() : server.port();
+        Mailer m(port, false);
+        if (!host.isEmpty())
+            m.form.txtSMTPServer->setText(host);
+        setSMTPReplyTimeoutForTesting(
+            std::chrono::milliseconds(server.port() == port ? 500 : 10000));
+        SendEmail(m.form);
+        QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
+        setSMTPReplyTimeoutForTesting({});
+        QVERIFY(m.endedAs(false));
+        QCOMPARE(m.tip(), host.isEmpty() ? tip.arg(port) : tip);
+        if (log.startsWith(QLatin1Char('*')))
+            QVERIFY(m.log().endsWith(log.mid(1)));
+        else
+            QCOMPARE(m.log(), log);
+    }
+
+    void linesCannotBreakTheFraming()
+    {
+        ScriptedServer server(replies(kPlain));
+        Mailer m(server.port(), false);
+        m.form.txtExternalIP->setText("203.0.113.7\r\nRSET");
+        m.form.txtEmailFrom->setText("me@example.org>\r\nRCPT TO:<x@y");
+        m.form.txtEmailRecipient->setText(" you@example.org\n ");
+        m.form.txtInternalIP->setText(".5");
+        m.form.lblHostName->setText("PC1\r\n.\r\nQUIT");
+        SendEmail(m.form);
+        QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 10000);
+        QVERIFY(m.endedAs(true));
+        // RFC 5321, 4.5.2: a line that begins with "." gets a second one.
+        QCOMPARE(server.received, "HELO 203.0.113.7RSET\r\n"
+                                  "MAIL FROM:<me@example.org>RCPT TO:<x@y>\r\n" +
+                                      kRcpt + kData +
+                                      "SUBJECT:IP Change Notification for PC PC1\r\n..\r\nQUIT"
+                                      "\n\n\nPC:PC1\r\n..\r\nQUIT\n203.0.113.7\r\nRSET\n..5\n" +
+                                      kTail + ".\r\n" + kQuit);
+    }
+
+    void newSendEmailAbandonsTheDialogue()
+    {
+        const Script slow = replies("220|250 ~ok\r\n|250|250|354|250|221");
+        ScriptedServer server(slow);
+        Mailer m(test::unusedPort(), false);
+        // The refusal of this attempt is still on its way when it is given up.
+        SendEmail(m.form);
+        m.form.txtSMTPport->setText(QString::number(server.port()));
+        SendEmail(m.form);
+        QTRY_COMPARE_WITH_TIMEOUT(server.received, kHelo, 5000);
+        SendEmail(m.form);
+        QCOMPARE(m.log(), QString());
+        QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 10000);
+        QTest::qWait(200);
+        QVERIFY(m.endedAs(true));
+        QCOMPARE(server.connections, 2);
+        QCOMPARE(m.log(), transcript(slow, kPlainLines));
+    }
+
+    void realServer_data()
+    {
+        QTest::addColumn<bool>("auth");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("success");
+        QTest::newRow("without authentication") << false << "secret" << true;
+        QTest::newRow("with authentication") << true << "secret" << true;
+        QTest::newRow("wrong password") << true << "wrong" << false;
+    }
+    void realServer()
+    {
+        QFETCH(bool, auth);
+        QFETCH(QString, password);
+        QFETCH(bool, success);
+        QTemporaryDir dir;
+        const QString logFile = dir.filePath("mail.log");
+        test::PeerProcess peer;
+        QVERIFY2(peer.startAndReadPort("/usr/bin/python3",
+                                       {test::supportDir() + "/smtp_server.py", "--log-file",
+                                        logFile, "--user", "alice", "--password", "secret"}),
+                 qPrintable(peer.errorText()));
+        Mailer m(peer.port(), auth);
+        m.form.txtSMTPpassword->setText(password);
+        SendEmail(m.form);
+        QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
+        QVERIFY2(m.endedAs(success), qPrintable(m.log()));
+        if (!success)
+            QVERIFY(m.tip().startsWith("535 "));
+        QCOMPARE(test::readAll(logFile),
+                 success ? "me@example.org\nyou@example.org\n" + kMessage.chopped(3)
+                         : QByteArray());
+        peer.stop();
+    }
+};
+
+QTEST_MAIN(TestEmail)
+#include "tst_email.moc"
