@@ -50,7 +50,7 @@ QString BuildAppTitle(const platform::VersionRecord& version)
 }
 
 Quillet::Quillet()
-    : actionRunner(&quillet::ExecuteActions)
+    : actionRunner([this](frmMain& form) { quillet::ExecuteActions(form, run_.IPFilePath); })
 {
 }
 
