@@ -18,6 +18,7 @@
 
 using namespace quillet;
 using test::FtpPeer;
+using test::header;
 using test::HttpPeer;
 
 namespace {
@@ -28,16 +29,6 @@ const QColor kRed(255, 0, 0);
 const QByteArray kAddressFile = "10.1.2.3\r\n192.168.0.5\r\n";
 const QString kFtpUser = QStringLiteral("office");
 const QString kFtpPassword = QStringLiteral("s3cret");
-
-QString header(const QVariantMap& request, const QString& name)
-{
-    const QVariantMap headers = request.value(QStringLiteral("headers")).toMap();
-    for (auto it = headers.cbegin(); it != headers.cend(); ++it) {
-        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
-            return it.value().toString();
-    }
-    return {};
-}
 
 QStringList commandNames(const FtpPeer& peer)
 {

@@ -145,6 +145,16 @@ QList<QVariantMap> FtpPeer::commands() const
     return readJsonLines(dir_.filePath(QStringLiteral("commands.jsonl")));
 }
 
+QString header(const QVariantMap& request, const QString& name)
+{
+    const QVariantMap headers = request.value(QStringLiteral("headers")).toMap();
+    for (auto it = headers.cbegin(); it != headers.cend(); ++it) {
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it.value().toString();
+    }
+    return {};
+}
+
 quint16 unusedPort()
 {
     QTcpServer server;

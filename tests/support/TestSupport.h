@@ -70,6 +70,10 @@ private:
     bool started_ = false;
 };
 
+// A header of one logged request, or empty text; HTTP leaves the case of header names
+// open, so it is looked up without it.
+QString header(const QVariantMap& request, const QString& name);
+
 // A port on 127.0.0.1 that nothing listens on (just released by us).
 quint16 unusedPort();
 
