@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -30,12 +31,13 @@ const QByteArray kAddressFile = "10.1.2.3\r\n192.168.0.5\r\n";
 const QString kFtpUser = QStringLiteral("office");
 const QString kFtpPassword = QStringLiteral("s3cret");
 
-QStringList commandNames(const FtpPeer& peer)
+QString transcript(const FtpPeer& peer)
 {
-    QStringList names;
+    QString lines;
     for (const QVariantMap& command : peer.commands())
-        names << command.value(QStringLiteral("cmd")).toString();
-    return names;
+        lines += command.value(QStringLiteral("cmd")).toString() + QLatin1Char(' ') +
+                 command.value(QStringLiteral("arg")).toString() + QLatin1Char('\n');
+    return lines;
 }
 
 } // namespace
@@ -69,11 +71,6 @@ class TestActions : public QObject {
         form->txtDDNSusername->setText(QStringLiteral("user"));
         form->txtDDNSpassword->setText(QStringLiteral("p@ss:/#word"));
         form->txtDDNShostname->setText(QStringLiteral("myhost"));
-    }
-    void tickUrl(const QString& url)
-    {
-        setCheckValue(form->chkExecuteURL, 1);
-        form->txtExecuteURL->setText(url);
     }
 
 private slots:
@@ -110,28 +107,17 @@ private slots:
         }
     }
 
-    void ftpPathIsNormalisedIntoTheBox_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("used");
-        QTest::newRow("empty") << ""
-                               << "/";
-        QTest::newRow("bare") << "incoming"
-                              << "/incoming/";
-        QTest::newRow("no leading") << "incoming/"
-                                    << "/incoming/";
-        QTest::newRow("no trailing") << "/incoming"
-                                     << "/incoming/";
-        QTest::newRow("complete") << "/incoming/"
-                                  << "/incoming/";
-    }
     void ftpPathIsNormalisedIntoTheBox()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, used);
-        tickFtp(test::unusedPort(), typed);
-        run();
-        QCOMPARE(form->txtFTPpath->text(), used);
+        const QList<std::pair<QString, QString>> cases = {{"", "/"},
+                                                          {"incoming", "/incoming/"},
+                                                          {"incoming/", "/incoming/"},
+                                                          {"/incoming/", "/incoming/"}};
+        for (const auto& [typed, used] : cases) {
+            tickFtp(test::unusedPort(), typed);
+            run();
+            QCOMPARE(form->txtFTPpath->text(), used);
+        }
     }
 
     void failedUploadIsFollowedByDynDns()
@@ -162,21 +148,20 @@ private slots:
         expectStatus(1, QStringLiteral("FTP Upload Success @ "), kGreen);
         QCOMPARE(test::readAll(server.root() + QStringLiteral("/incoming/ip_office.txt")),
                  kAddressFile);
-        const QStringList names = commandNames(server);
-        QVERIFY2(names.contains(QStringLiteral("EPRT")) || names.contains(QStringLiteral("PORT")),
-                 qPrintable(names.join(' ')));
-        QVERIFY(!names.contains(QStringLiteral("PASV")) && !names.contains(QStringLiteral("EPSV")));
-        QVERIFY(!names.contains(QStringLiteral("CWD")) && !names.contains(QStringLiteral("MKD")));
-        QStringList stored;
-        for (const QVariantMap& command : server.commands()) {
-            const QString name = command.value(QStringLiteral("cmd")).toString();
-            if (name == QLatin1String("TYPE"))
-                QCOMPARE(command.value(QStringLiteral("arg")).toString(), QStringLiteral("A"));
-            if (name == QLatin1String("STOR"))
-                stored << command.value(QStringLiteral("arg")).toString();
-        }
-        QVERIFY(names.contains(QStringLiteral("TYPE")));
-        QCOMPARE(stored, QStringList{QStringLiteral("/incoming/ip_office.txt")});
+        // One line per command: active mode, ASCII, no directory change, an absolute STOR.
+        const QString commands = transcript(server);
+        QVERIFY2(QRegularExpression(QStringLiteral("^(EPRT|PORT) .*^TYPE A$.*^STOR "
+                                                   "/incoming/ip_office.txt$"),
+                                    QRegularExpression::MultilineOption |
+                                        QRegularExpression::DotMatchesEverythingOption)
+                     .match(commands)
+                     .hasMatch(),
+                 qPrintable(commands));
+        QCOMPARE(commands.count(QStringLiteral("STOR ")), 1);
+        QVERIFY(!QRegularExpression(QStringLiteral("^(PASV|EPSV|CWD|MKD) "),
+                                    QRegularExpression::MultilineOption)
+                     .match(commands)
+                     .hasMatch());
     }
 
     void ftpFailures_data()
@@ -217,110 +202,113 @@ private slots:
         QVERIFY(QDir(server.root()).isEmpty());
     }
 
-    // --- DynDNS ---
+    // --- DynDNS and URL (status 0: nothing listens) ---
 
-    void dynDnsSendsQueryAndCredentials_data()
+    void dynDns_data()
     {
-        QTest::addColumn<QString>("hostName");
-        QTest::addColumn<QByteArray>("sentHostName");
-        QTest::newRow("plain") << "myhost" << QByteArray("myhost");
-        QTest::newRow("line break and blank")
-            << "my host\r\nX-Injected: 1" << QByteArray("my%20host%0D%0AX-Injected%3A%201");
-    }
-    void dynDnsSendsQueryAndCredentials()
-    {
-        QFETCH(QString, hostName);
-        QFETCH(QByteArray, sentHostName);
-        HttpPeer dynDns;
-        QVERIFY(dynDns.ok());
-        dynDns.answer("good 10.1.2.3\r\nsecond line\r\n");
-        tickDynDns(dynDns);
-        form->txtDDNShostname->setText(hostName);
-        run();
-
-        const QList<QVariantMap> requests = dynDns.requests();
-        QCOMPARE(requests.size(), 1);
-        QCOMPARE(requests[0].value(QStringLiteral("path")).toByteArray(),
-                 "/nic/update?system=dyndns&hostname=" + sentHostName +
-                     "&myip=10.1.2.3&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO");
-        QCOMPARE(header(requests[0], QStringLiteral("Authorization")),
-                 QString::fromLatin1("Basic " + QByteArray("user:p@ss:/#word").toBase64()));
-        QVERIFY(header(requests[0], QStringLiteral("X-Injected")).isEmpty());
-        expectStatus(2, QStringLiteral("DDNS Update Success @ "), kGreen);
-        QCOMPARE(form->lblStatus[2]->toolTip(), QStringLiteral("good 10.1.2.3"));
-        QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral("temp.txt"))));
-    }
-
-    void dynDnsFailures_data()
-    {
-        QTest::addColumn<int>("status"); // 0: nothing listens
+        QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("hostName");
+        QTest::addColumn<QByteArray>("query"); // as the peer receives it
         QTest::addColumn<QString>("toolTip");
-        QTest::newRow("401 with reason") << 401 << QByteArray("badauth\r\nmore") << "badauth";
-        QTest::newRow("401 empty") << 401 << QByteArray() << "HTTP status 401";
-        QTest::newRow("closed port") << 0 << QByteArray() << "previous reply";
+        const QByteArray rest = "&myip=10.1.2.3&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
+        QTest::newRow("first line") << 200 << QByteArray("good 10.1.2.3\r\nline 2") << "myhost"
+                                    << "system=dyndns&hostname=myhost" + rest << "good 10.1.2.3";
+        QTest::newRow("line break in value")
+            << 200 << QByteArray("ok") << "my host\r\nX-Injected: 1"
+            << "system=dyndns&hostname=my%20host%0D%0AX-Injected%3A%201" + rest << "ok";
+        QTest::newRow("401 with reason")
+            << 401 << QByteArray("badauth\r\nmore") << "myhost" << QByteArray() << "badauth";
+        QTest::newRow("401 empty")
+            << 401 << QByteArray() << "myhost" << QByteArray() << "HTTP status 401";
+        QTest::newRow("closed port") << 0 << QByteArray() << "myhost" << QByteArray() << "before";
     }
-    void dynDnsFailures()
+    void dynDns()
     {
         QFETCH(int, status);
         QFETCH(QByteArray, body);
+        QFETCH(QString, hostName);
+        QFETCH(QByteArray, query);
         QFETCH(QString, toolTip);
-        HttpPeer dynDns;
-        QVERIFY(dynDns.ok());
-        dynDns.answer(body, status);
-        tickDynDns(dynDns);
+        HttpPeer peer;
+        QVERIFY(peer.ok());
+        peer.answer(body, status);
+        tickDynDns(peer);
+        form->txtDDNShostname->setText(hostName);
         if (status == 0)
             setDynDnsHostForTesting(QStringLiteral("127.0.0.1:%1").arg(test::unusedPort()));
-        form->lblStatus[2]->setToolTip(QStringLiteral("previous reply"));
+        form->lblStatus[2]->setToolTip(QStringLiteral("before"));
         run();
-        expectStatus(2, QStringLiteral("DDNS Update Failure @ "), kRed);
+
+        expectStatus(2,
+                     QStringLiteral("DDNS Update %1 @ ").arg(status == 200 ? "Success" : "Failure"),
+                     status == 200 ? kGreen : kRed);
         QCOMPARE(form->lblStatus[2]->toolTip(), toolTip);
+        if (!query.isEmpty()) {
+            const QList<QVariantMap> requests = peer.requests();
+            QCOMPARE(requests.size(), 1);
+            QCOMPARE(requests[0].value(QStringLiteral("path")).toByteArray(),
+                     "/nic/update?" + query);
+            QCOMPARE(header(requests[0], QStringLiteral("Authorization")),
+                     QString::fromLatin1("Basic " + QByteArray("user:p@ss:/#word").toBase64()));
+            QVERIFY(header(requests[0], QStringLiteral("X-Injected")).isEmpty());
+            QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral("temp.txt"))));
+        }
     }
 
-    // --- URL ---
-
-    void urlGetsAddressesAndShowsWholeAnswer()
+    void url_data()
     {
-        HttpPeer page;
-        QVERIFY(page.ok());
-        page.answer("line one\r\nline two\r\n");
-        form->txtExternalIP->setText(QStringLiteral("10.1.2.3\r\nX-Injected: 1"));
-        tickUrl(QStringLiteral("http://%1/u p?ip=$EXTIP$&lan=$INTIP$&again=$EXTIP$&low=$extip$")
-                    .arg(page.hostPort()));
-        run();
-
-        const QList<QVariantMap> requests = page.requests();
-        QCOMPARE(requests.size(), 1);
-        QCOMPARE(requests[0].value(QStringLiteral("path")).toString(),
-                 QStringLiteral("/u%20p?ip=10.1.2.3%0D%0AX-Injected%3A%201&lan=192.168.0.5"
-                                "&again=10.1.2.3%0D%0AX-Injected%3A%201&low=$extip$"));
-        QVERIFY(header(requests[0], QStringLiteral("X-Injected")).isEmpty());
-        expectStatus(3, QStringLiteral("URL Execute Success @ "), kGreen);
-        QCOMPARE(form->lblStatus[3]->toolTip(), QStringLiteral("line one\r\nline two\r\n"));
-        QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral("url_exec.txt"))));
-    }
-
-    void urlFailures_data()
-    {
-        QTest::addColumn<int>("status"); // 0: nothing listens
+        QTest::addColumn<int>("status");
         QTest::addColumn<QByteArray>("body");
-        QTest::newRow("closed port") << 0 << QByteArray();
-        QTest::newRow("404") << 404 << QByteArray("not here");
-        QTest::newRow("answer over 1 MiB") << 200 << QByteArray(1024 * 1024 + 1, 'x');
+        QTest::addColumn<QString>("external");
+        QTest::addColumn<QString>("path"); // as the peer receives it
+        QTest::addColumn<QString>("toolTip");
+        const QString failed = QStringLiteral("Couldn't access URL");
+        QTest::newRow("substituted, whole answer")
+            << 200 << QByteArray("line 1\r\nline 2\r\n") << "10.1.2.3"
+            << "/u%20p?ip=10.1.2.3&lan=192.168.0.5&again=10.1.2.3&low=$extip$"
+            << "line 1\r\nline 2\r\n";
+        QTest::newRow("line break in address")
+            << 200 << QByteArray("ok") << "10.1.2.3\r\nX-Injected: 1"
+            << "/u%20p?ip=10.1.2.3%0D%0AX-Injected%3A%201&lan=192.168.0.5&again=10.1.2.3%0D%0A"
+               "X-Injected%3A%201&low=$extip$"
+            << "ok";
+        QTest::newRow("404") << 404 << QByteArray("not here") << "10.1.2.3"
+                             << "" << failed;
+        QTest::newRow("closed port") << 0 << QByteArray() << "10.1.2.3"
+                                     << "" << failed;
+        QTest::newRow("answer over 1 MiB") << 200 << QByteArray(1024 * 1024 + 1, 'x') << "10.1.2.3"
+                                           << "" << failed;
     }
-    void urlFailures()
+    void url()
     {
         QFETCH(int, status);
         QFETCH(QByteArray, body);
-        HttpPeer page;
-        QVERIFY(page.ok());
-        page.answer(body, status);
-        const quint16 port = status == 0 ? test::unusedPort() : page.port();
-        tickUrl(QStringLiteral("http://127.0.0.1:%1/update?ip=$EXTIP$").arg(port));
+        QFETCH(QString, external);
+        QFETCH(QString, path);
+        QFETCH(QString, toolTip);
+        HttpPeer peer;
+        QVERIFY(peer.ok());
+        peer.answer(body, status);
+        form->txtExternalIP->setText(external);
+        setCheckValue(form->chkExecuteURL, 1);
+        form->txtExecuteURL->setText(
+            QStringLiteral(
+                "http://127.0.0.1:%1/u p?ip=$EXTIP$&lan=$INTIP$&again=$EXTIP$&low=$extip$")
+                .arg(status == 0 ? test::unusedPort() : peer.port()));
         run();
-        expectStatus(3, QStringLiteral("URL Execute Failure @ "), kRed);
-        QCOMPARE(form->lblStatus[3]->toolTip(), QStringLiteral("Couldn't access URL"));
+
+        const bool success = !path.isEmpty();
+        expectStatus(3, QStringLiteral("URL Execute %1 @ ").arg(success ? "Success" : "Failure"),
+                     success ? kGreen : kRed);
+        QCOMPARE(form->lblStatus[3]->toolTip(), toolTip);
         QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral("url_exec.txt"))));
+        if (success) {
+            const QList<QVariantMap> requests = peer.requests();
+            QCOMPARE(requests.size(), 1);
+            QCOMPARE(requests[0].value(QStringLiteral("path")).toString(), path);
+            QVERIFY(header(requests[0], QStringLiteral("X-Injected")).isEmpty());
+        }
     }
 };
 
