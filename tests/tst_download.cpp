@@ -13,6 +13,7 @@
 #include <QTest>
 
 using namespace quillet;
+using test::header;
 using test::HttpPeer;
 
 namespace {
@@ -20,17 +21,6 @@ namespace {
 QString urlOf(const HttpPeer& peer)
 {
     return QStringLiteral("http://%1/address").arg(peer.hostPort());
-}
-
-// HTTP leaves the case of header names open, so look them up without it.
-QString header(const QVariantMap& request, const QString& name)
-{
-    const QVariantMap headers = request.value(QStringLiteral("headers")).toMap();
-    for (auto it = headers.cbegin(); it != headers.cend(); ++it) {
-        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
-            return it.value().toString();
-    }
-    return {};
 }
 
 // Everything in `dir`, so a stray temporary file of a failed transfer shows up too.

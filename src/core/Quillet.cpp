@@ -52,7 +52,7 @@ QString BuildAppTitle(const platform::VersionRecord& version)
 }
 
 Quillet::Quillet()
-    : actionRunner(&quillet::ExecuteActions)
+    : actionRunner([this](frmMain& form) { quillet::ExecuteActions(form, run_.IPFilePath); })
 {
 }
 

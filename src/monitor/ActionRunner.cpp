@@ -1,16 +1,64 @@
 #include "monitor/ActionRunner.h"
 
+#include "actions/modDynDNS.h"
+#include "actions/modEMail.h"
+#include "actions/modFTP.h"
+#include "actions/modURL.h"
 #include "ui/frmMain.h"
 
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace quillet {
 
-void ExecuteActions(frmMain& form)
+namespace {
+bool ticked(const QCheckBox* box)
+{
+    return checkValue(box) == 1;
+}
+} // namespace
+
+QString NormalisedFtpPath(const QString& path)
+{
+    QString normalised = path;
+    if (!normalised.startsWith(QLatin1Char('/')))
+        normalised.prepend(QLatin1Char('/'));
+    if (!normalised.endsWith(QLatin1Char('/')))
+        normalised.append(QLatin1Char('/'));
+    return normalised;
+}
+
+void ExecuteActions(frmMain& form, const QString& addressFile)
 {
     // Keeps a second run from being started from the window while one is in progress.
     form.cmdUploadNow->setEnabled(false);
-    // The four actions (e-mail, FTP, DynDNS, URL) are not built yet.
+
+    // Only starts the dialogue; the server's replies drive it while the others run.
+    if (ticked(form.chkSendEmail))
+        SendEmail(form);
+
+    if (ticked(form.chkUploadFile)) {
+        // Written back so the user sees, and the settings file keeps, what was used.
+        form.txtFTPpath->setText(NormalisedFtpPath(form.txtFTPpath->text()));
+        const bool stored = FtpUpload(form.txtFTPserver->text(), form.txtFTPport->text(),
+                                      form.txtFTPusername->text(), form.txtFTPpassword->text(),
+                                      form.txtFTPpath->text(), addressFile);
+        form.showStatus(1,
+                        stored ? QStringLiteral("FTP Upload Success @ ")
+                               : QStringLiteral("FTP Upload Failure @ "),
+                        stored);
+    }
+
+    if (ticked(form.chkUpdateDynDNS))
+        UpdateDynDNS(form);
+
+    if (ticked(form.chkExecuteURL)) {
+        if (const std::optional<QString> answer = ExecuteURL(form, form.txtExecuteURL->text()))
+            form.lblStatus[3]->setToolTip(*answer);
+    }
+
     form.cmdUploadNow->setEnabled(true);
 }
 

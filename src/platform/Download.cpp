@@ -1,14 +1,9 @@
 #include "platform/Download.h"
 
-#include "platform/Shutdown.h"
+#include "platform/CurlSupport.h"
 #include "platform/VersionInfo.h"
 
 #include <QSaveFile>
-
-#include <curl/curl.h>
-
-#include <memory>
-#include <mutex>
 
 namespace quillet::platform {
 
@@ -22,17 +17,13 @@ TransferTimeouts& timeoutsSetting()
     return timeouts;
 }
 
-void ensureCurlInitialised()
-{
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 struct Transfer {
     CURL* curl = nullptr;
     QSaveFile* file = nullptr;
+    qint64 maxBytes = 0;
     QByteArray errorBody;
     bool writeFailed = false;
+    bool tooLarge = false;
 };
 
 long responseCode(CURL* curl)
@@ -54,6 +45,10 @@ size_t writeBody(char* data, size_t size, size_t count, void* userdata)
             transfer->errorBody.append(data, std::min(room, length));
         return bytes;
     }
+    if (transfer->maxBytes > 0 && transfer->file->size() + length > transfer->maxBytes) {
+        transfer->tooLarge = true;
+        return 0;
+    }
     if (transfer->file->write(data, length) != length) {
         transfer->writeFailed = true;
         return 0;
@@ -61,14 +56,6 @@ size_t writeBody(char* data, size_t size, size_t count, void* userdata)
     return bytes;
 }
 
-int abortOnShutdown(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
-{
-    return shutdownRequested() ? 1 : 0;
-}
-
-struct CurlDeleter {
-    void operator()(CURL* c) const { curl_easy_cleanup(c); }
-};
 struct SlistDeleter {
     void operator()(curl_slist* l) const { curl_slist_free_all(l); }
 };
@@ -88,10 +75,10 @@ void setTransferTimeoutsForTesting(TransferTimeouts timeouts)
 DownloadResult downloadToFile(const DownloadRequest& request, const QString& path)
 {
     DownloadResult result;
-    ensureCurlInitialised();
+    curl::ensureInitialised();
 
-    std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-    if (!curl) {
+    curl::Easy handle(curl_easy_init());
+    if (!handle) {
         result.error = QStringLiteral("cannot start a transfer");
         return result;
     }
@@ -104,8 +91,9 @@ DownloadResult downloadToFile(const DownloadRequest& request, const QString& pat
     }
 
     Transfer transfer;
-    transfer.curl = curl.get();
+    transfer.curl = handle.get();
     transfer.file = &file;
+    transfer.maxBytes = request.maxBytes;
 
     std::unique_ptr<curl_slist, SlistDeleter> headers;
     if (request.bypassCache) {
@@ -116,8 +104,7 @@ DownloadResult downloadToFile(const DownloadRequest& request, const QString& pat
 
     const QByteArray url = request.url;
     const QByteArray agent = userAgent().toUtf8();
-    const TransferTimeouts timeouts = timeoutsSetting();
-    CURL* c = curl.get();
+    CURL* c = handle.get();
     curl_easy_setopt(c, CURLOPT_URL, url.constData());
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
@@ -125,13 +112,16 @@ DownloadResult downloadToFile(const DownloadRequest& request, const QString& pat
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(c, CURLOPT_USERAGENT, agent.constData());
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
-    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl::applyTimeouts(c);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &writeBody);
     curl_easy_setopt(c, CURLOPT_WRITEDATA, &transfer);
-    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
-    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &abortOnShutdown);
+    if (!request.user.isEmpty() || !request.password.isEmpty()) {
+        // Basic only, so the credentials go with the first request (RFC 7617 section 2);
+        // libcurl keeps them from any other host a redirect leads to.
+        curl_easy_setopt(c, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC));
+        curl_easy_setopt(c, CURLOPT_USERNAME, request.user.constData());
+        curl_easy_setopt(c, CURLOPT_PASSWORD, request.password.constData());
+    }
     char errorBuffer[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
 
@@ -140,10 +130,12 @@ DownloadResult downloadToFile(const DownloadRequest& request, const QString& pat
     result.errorBody = std::move(transfer.errorBody);
 
     if (code != CURLE_OK) {
-        result.error = transfer.writeFailed
-                           ? file.errorString()
-                           : QString::fromLocal8Bit(
-                                 errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(code));
+        if (transfer.tooLarge)
+            result.error = QStringLiteral("answer larger than %1 bytes").arg(request.maxBytes);
+        else if (transfer.writeFailed)
+            result.error = file.errorString();
+        else
+            result.error = curl::errorText(code, errorBuffer);
     } else if (result.httpStatus >= 400) {
         result.error = QStringLiteral("HTTP status %1").arg(result.httpStatus);
     } else if (!file.commit()) {

@@ -11,6 +11,11 @@ struct DownloadRequest {
     QByteArray url;
     // Ask every cache on the way for a fresh answer; there is no local cache to purge.
     bool bypassCache = false;
+    // HTTP Basic credentials, sent as they are when either is non-empty.
+    QByteArray user = {};
+    QByteArray password = {};
+    // An answer longer than this fails the transfer (0: no limit).
+    qint64 maxBytes = 0;
 };
 
 struct DownloadResult {

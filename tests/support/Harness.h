@@ -44,7 +44,11 @@ public:
     Quillet& start()
     {
         app = std::make_unique<Quillet>();
-        app->actionRunner = [this](frmMain&) { ++actionRuns; };
+        app->actionRunner = [this, actions = app->actionRunner](frmMain& form) {
+            ++actionRuns;
+            if (runActions)
+                actions(form);
+        };
         app->Main();
         return *app;
     }
@@ -74,6 +78,7 @@ public:
     QString hostName = QStringLiteral("office-pc");
     QString internal = QStringLiteral("192.168.0.5");
     int actionRuns = 0;
+    bool runActions = false; // the real actions, besides counting them
     std::unique_ptr<Quillet> app;
 };
 

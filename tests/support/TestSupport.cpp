@@ -9,6 +9,7 @@
 #include "platform/ProgramDir.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QTcpServer>
@@ -20,7 +21,18 @@ namespace quillet::test {
 
 namespace {
 constexpr int kStartLimitMs = 10000;
+
+QList<QVariantMap> readJsonLines(const QString& path)
+{
+    QList<QVariantMap> list;
+    const QList<QByteArray> lines = readAll(path).split('\n');
+    for (const QByteArray& line : lines) {
+        if (!line.isEmpty())
+            list.append(QJsonDocument::fromJson(line).toVariant().toMap());
+    }
+    return list;
 }
+} // namespace
 
 PeerProcess::~PeerProcess()
 {
@@ -116,14 +128,32 @@ void HttpPeer::answer(const QByteArray& body, int status)
 
 QList<QVariantMap> HttpPeer::requests() const
 {
-    QList<QVariantMap> list;
-    const QList<QByteArray> lines =
-        readAll(dir_.filePath(QStringLiteral("requests.jsonl"))).split('\n');
-    for (const QByteArray& line : lines) {
-        if (!line.isEmpty())
-            list.append(QJsonDocument::fromJson(line).toVariant().toMap());
+    return readJsonLines(dir_.filePath(QStringLiteral("requests.jsonl")));
+}
+
+FtpPeer::FtpPeer(const QString& user, const QString& password)
+{
+    QDir(dir_.path()).mkdir(QStringLiteral("root"));
+    started_ = peer_.startAndReadPort(
+        QStringLiteral("/usr/bin/python3"),
+        {supportDir() + QStringLiteral("/ftp_server.py"), QStringLiteral("--root"), root(),
+         QStringLiteral("--user"), user, QStringLiteral("--password"), password,
+         QStringLiteral("--log-file"), dir_.filePath(QStringLiteral("commands.jsonl"))});
+}
+
+QList<QVariantMap> FtpPeer::commands() const
+{
+    return readJsonLines(dir_.filePath(QStringLiteral("commands.jsonl")));
+}
+
+QString header(const QVariantMap& request, const QString& name)
+{
+    const QVariantMap headers = request.value(QStringLiteral("headers")).toMap();
+    for (auto it = headers.cbegin(); it != headers.cend(); ++it) {
+        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
+            return it.value().toString();
     }
-    return list;
+    return {};
 }
 
 quint16 unusedPort()

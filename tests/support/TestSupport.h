@@ -52,6 +52,28 @@ private:
     bool started_ = false;
 };
 
+// The FTP peer of support/ftp_server.py: one account whose home is a temporary directory.
+class FtpPeer {
+public:
+    FtpPeer(const QString& user, const QString& password);
+
+    bool ok() const { return started_; }
+    quint16 port() const { return peer_.port(); }
+    // The account's home, as this machine sees it.
+    QString root() const { return dir_.filePath(QStringLiteral("root")); }
+    // Every command so far (cmd, arg, t), the password shown as "***".
+    QList<QVariantMap> commands() const;
+
+private:
+    QTemporaryDir dir_;
+    PeerProcess peer_;
+    bool started_ = false;
+};
+
+// A header of one logged request, or empty text; HTTP leaves the case of header names
+// open, so it is looked up without it.
+QString header(const QVariantMap& request, const QString& name);
+
 // A port on 127.0.0.1 that nothing listens on (just released by us).
 quint16 unusedPort();
 

@@ -2,7 +2,8 @@
 
 serve: answers every GET with the bytes of --body-file at that moment. A first line
        "STATUS nnn" sets the status; the rest is the body. Each request is appended to
-       --log-file as one JSON line (method, path, headers).
+       --log-file as one JSON line (method, path, headers, t = this machine's monotonic
+       clock, so that logs of several peers can be put in order).
 hang:  accepts connections and never answers.
 
 Prints "PORT <n>" once listening, and exits when its standard input closes, so it
@@ -15,6 +16,7 @@ import os
 import socket
 import sys
 import threading
+import time
 
 
 def exit_when_stdin_closes():
@@ -27,7 +29,8 @@ class Handler(http.server.BaseHTTPRequestHandler):
         args = self.server.args
         if args.log_file:
             entry = {"method": "GET", "path": self.path,
-                     "headers": {k: v for k, v in self.headers.items()}}
+                     "headers": {k: v for k, v in self.headers.items()},
+                     "t": time.monotonic()}
             with open(args.log_file, "a", encoding="utf-8") as log:
                 log.write(json.dumps(entry) + "\n")
         status, body = 200, b""

@@ -1,0 +1,67 @@
+#include "actions/modURL.h"
+
+#include "core/Ansi.h"
+#include "platform/Download.h"
+#include "platform/ProgramDir.h"
+#include "ui/frmMain.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QUrl>
+
+namespace quillet {
+
+namespace {
+
+// The answer becomes a tool tip; a bigger one is no answer a user could read anyway.
+constexpr qint64 kMaxAnswerBytes = 1024 * 1024;
+
+QByteArray encodeUnsafeBytes(const QByteArray& text)
+{
+    QByteArray out;
+    for (const char ch : text) {
+        const auto byte = static_cast<unsigned char>(ch);
+        if (byte <= 0x20 || byte >= 0x7f)
+            out += '%' + QByteArray::number(byte, 16).toUpper().rightJustified(2, '0');
+        else
+            out += ch;
+    }
+    return out;
+}
+
+} // namespace
+
+QByteArray SubstitutedUrl(const QString& urlTemplate, const QString& external,
+                          const QString& internal)
+{
+    return encodeUnsafeBytes(toAnsi(urlTemplate))
+        .replace("$EXTIP$", QUrl::toPercentEncoding(toAnsi(external)))
+        .replace("$INTIP$", QUrl::toPercentEncoding(toAnsi(internal)));
+}
+
+std::optional<QString> ExecuteURL(frmMain& form, const QString& urlTemplate)
+{
+    platform::DownloadRequest request;
+    request.url =
+        SubstitutedUrl(urlTemplate, form.txtExternalIP->text(), form.txtInternalIP->text());
+    // The same URL must reach the server on every run.
+    request.bypassCache = true;
+    request.maxBytes = kMaxAnswerBytes;
+    const QString scratch = platform::programFile(QStringLiteral("url_exec.txt"));
+
+    if (!platform::downloadToFile(request, scratch).ok) {
+        form.showStatus(3, QStringLiteral("URL Execute Failure @ "), false);
+        return QString::fromLatin1(kCouldNotAccessUrl);
+    }
+    form.showStatus(3, QStringLiteral("URL Execute Success @ "), true);
+    QFile file(scratch);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray answer = file.readAll();
+    file.close();
+    if (!file.remove())
+        return std::nullopt;
+    return fromAnsi(answer);
+}
+
+} // namespace quillet

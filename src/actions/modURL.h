@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace quillet {
+
+class frmMain;
+
+inline constexpr char kCouldNotAccessUrl[] = "Couldn't access URL";
+
+// The template with every "$EXTIP$" and then every "$INTIP$" replaced by the address.
+// The inserted addresses are percent-encoded beyond the unreserved characters (RFC 3986
+// section 2.3), and the template's own spaces, control characters and non-ASCII characters
+// are percent-encoded, so no text can end the request line early; a dotted address and a
+// well-formed URL stay as they are.
+QByteArray SubstitutedUrl(const QString& urlTemplate, const QString& external,
+                          const QString& internal);
+
+// Calls the template's URL with the addresses shown and reports in lblStatus(3)'s caption.
+// Answers the page's whole answer, or kCouldNotAccessUrl; nothing when the answer came
+// but could not be read back.
+std::optional<QString> ExecuteURL(frmMain& form, const QString& urlTemplate);
+
+} // namespace quillet

@@ -1,0 +1,47 @@
+#pragma once
+
+// What every libcurl transfer of the platform layer shares; not part of its interface.
+
+#include "platform/Download.h"
+#include "platform/Shutdown.h"
+
+#include <curl/curl.h>
+
+#include <memory>
+#include <mutex>
+
+namespace quillet::platform::curl {
+
+inline void ensureInitialised()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct EasyDeleter {
+    void operator()(CURL* c) const { curl_easy_cleanup(c); }
+};
+using Easy = std::unique_ptr<CURL, EasyDeleter>;
+
+inline int abortOnShutdown(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    return shutdownRequested() ? 1 : 0;
+}
+
+// Our own time-outs and the shutdown abort, so that no transfer blocks the thread for long.
+inline void applyTimeouts(CURL* c)
+{
+    const TransferTimeouts timeouts = transferTimeouts();
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
+    curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &abortOnShutdown);
+}
+
+inline QString errorText(CURLcode code, const char* buffer)
+{
+    return QString::fromLocal8Bit(buffer[0] != '\0' ? buffer : curl_easy_strerror(code));
+}
+
+} // namespace quillet::platform::curl

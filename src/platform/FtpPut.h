@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quillet::platform {
+
+struct FtpPutRequest {
+    QString host;
+    quint16 port = 21;
+    QByteArray user;
+    QByteArray password;
+    QString localFile;
+    // Where the server stores the file, sent as it is in one STOR: "/incoming/ip.txt".
+    QByteArray remoteName;
+};
+
+struct FtpPutResult {
+    bool ok = false;
+    QString error; // why the upload failed, for diagnostics
+};
+
+// Stores `localFile` on the server in one attempt: log-in, an active-mode data connection,
+// transfer type ASCII, STOR of `remoteName` without changing directory and without
+// creating one, no proxy. Blocks the calling thread, never longer than the transfer
+// time-outs, and gives up when the platform asks the program to end.
+FtpPutResult ftpPutFile(const FtpPutRequest& request);
+
+} // namespace quillet::platform

@@ -1,0 +1,316 @@
+#include "TestSupport.h"
+
+#include "core/DateText.h"
+#include "core/Endpoints.h"
+#include "monitor/ActionRunner.h"
+#include "platform/ProgramDir.h"
+#include "ui/frmMain.h"
+
+#include <QCheckBox>
+#include <QColor>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace quillet;
+using test::FtpPeer;
+using test::header;
+using test::HttpPeer;
+
+namespace {
+
+const QString kStamp = QStringLiteral("12-05-2026 15:23:38");
+const QColor kGreen(0, 255, 0);
+const QColor kRed(255, 0, 0);
+const QByteArray kAddressFile = "10.1.2.3\r\n192.168.0.5\r\n";
+const QString kFtpUser = QStringLiteral("office");
+const QString kFtpPassword = QStringLiteral("s3cret");
+
+QString transcript(const FtpPeer& peer)
+{
+    QString lines;
+    for (const QVariantMap& command : peer.commands())
+        lines += command.value(QStringLiteral("cmd")).toString() + QLatin1Char(' ') +
+                 command.value(QStringLiteral("arg")).toString() + QLatin1Char('\n');
+    return lines;
+}
+
+} // namespace
+
+class TestActions : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<frmMain> form;
+
+    QString addressFile() const { return dir->filePath(QStringLiteral("ip_office.txt")); }
+    void run() { ExecuteActions(*form, addressFile()); }
+    void expectStatus(std::size_t index, const QString& prefix, const QColor& colour)
+    {
+        QCOMPARE(form->lblStatus[index]->text(), prefix + kStamp);
+        QCOMPARE(form->statusColour(index), colour);
+    }
+    void tickFtp(quint16 port, const QString& path = QStringLiteral("/"))
+    {
+        setCheckValue(form->chkUploadFile, 1);
+        form->txtFTPserver->setText(QStringLiteral("127.0.0.1"));
+        form->txtFTPport->setText(QString::number(port));
+        form->txtFTPusername->setText(kFtpUser);
+        form->txtFTPpassword->setText(kFtpPassword);
+        form->txtFTPpath->setText(path);
+    }
+    void tickDynDns(const HttpPeer& peer)
+    {
+        setDynDnsHostForTesting(peer.hostPort());
+        setCheckValue(form->chkUpdateDynDNS, 1);
+        form->txtDDNSusername->setText(QStringLiteral("user"));
+        form->txtDDNSpassword->setText(QStringLiteral("p@ss:/#word"));
+        form->txtDDNShostname->setText(QStringLiteral("myhost"));
+    }
+
+private slots:
+    void init()
+    {
+        test::resetSeams();
+        dir = std::make_unique<QTemporaryDir>();
+        platform::setProgramDirectoryForTesting(dir->path());
+        setClockForTesting([] { return QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38)); });
+        form = std::make_unique<frmMain>();
+        form->txtExternalIP->setText(QStringLiteral("10.1.2.3"));
+        form->txtInternalIP->setText(QStringLiteral("192.168.0.5"));
+        QVERIFY(test::writeAll(addressFile(), kAddressFile));
+    }
+    void cleanup()
+    {
+        form.reset();
+        dir.reset();
+        test::resetSeams();
+    }
+
+    // --- runner ---
+
+    void nothingTickedChangesNothing()
+    {
+        form->txtFTPpath->setText(QStringLiteral("incoming"));
+        form->cmdUploadNow->setEnabled(false);
+        run();
+        QVERIFY(form->cmdUploadNow->isEnabled());
+        QCOMPARE(form->txtFTPpath->text(), QStringLiteral("incoming"));
+        for (const QLabel* status : form->lblStatus) {
+            QVERIFY(status->text().isEmpty());
+            QVERIFY(status->toolTip().isEmpty());
+        }
+    }
+
+    void ftpPathIsNormalisedIntoTheBox()
+    {
+        const QList<std::pair<QString, QString>> cases = {{"", "/"},
+                                                          {"incoming", "/incoming/"},
+                                                          {"incoming/", "/incoming/"},
+                                                          {"/incoming/", "/incoming/"}};
+        for (const auto& [typed, used] : cases) {
+            tickFtp(test::unusedPort(), typed);
+            run();
+            QCOMPARE(form->txtFTPpath->text(), used);
+        }
+    }
+
+    void failedUploadIsFollowedByDynDns()
+    {
+        HttpPeer dynDns;
+        QVERIFY(dynDns.ok());
+        dynDns.answer("good 10.1.2.3");
+        tickFtp(test::unusedPort());
+        tickDynDns(dynDns);
+        run();
+        expectStatus(1, QStringLiteral("FTP Upload Failure @ "), kRed);
+        expectStatus(2, QStringLiteral("DDNS Update Success @ "), kGreen);
+        QCOMPARE(dynDns.requests().size(), 1);
+    }
+
+    // --- FTP ---
+
+    void ftpStoresTheFileActiveAsciiAbsolute()
+    {
+        FtpPeer server(kFtpUser, kFtpPassword);
+        QVERIFY2(server.ok(), "pyftpdlib peer did not start");
+        // A port above the 16-bit signed range must work too.
+        QVERIFY(server.port() > 32767);
+        QVERIFY(QDir(server.root()).mkdir(QStringLiteral("incoming")));
+        tickFtp(server.port(), QStringLiteral("incoming"));
+        run();
+
+        expectStatus(1, QStringLiteral("FTP Upload Success @ "), kGreen);
+        QCOMPARE(test::readAll(server.root() + QStringLiteral("/incoming/ip_office.txt")),
+                 kAddressFile);
+        // One line per command: active mode, ASCII, no directory change, an absolute STOR.
+        const QString commands = transcript(server);
+        QVERIFY2(QRegularExpression(QStringLiteral("^(EPRT|PORT) .*^TYPE A$.*^STOR "
+                                                   "/incoming/ip_office.txt$"),
+                                    QRegularExpression::MultilineOption |
+                                        QRegularExpression::DotMatchesEverythingOption)
+                     .match(commands)
+                     .hasMatch(),
+                 qPrintable(commands));
+        QCOMPARE(commands.count(QStringLiteral("STOR ")), 1);
+        QVERIFY(!QRegularExpression(QStringLiteral("^(PASV|EPSV|CWD|MKD) "),
+                                    QRegularExpression::MultilineOption)
+                     .match(commands)
+                     .hasMatch());
+    }
+
+    void ftpFailures_data()
+    {
+        // "%1" the server's port, "%2" one nothing listens on, "%3" the server's port + 65536
+        QTest::addColumn<QString>("port");
+        QTest::addColumn<QString>("password"); // of the upload
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("contacted");
+        QTest::newRow("wrong password") << "%1"
+                                        << "wrong"
+                                        << "/" << true;
+        QTest::newRow("missing directory") << "%1" << kFtpPassword << "/nothere/" << true;
+        QTest::newRow("zero") << "0" << kFtpPassword << "/" << false;
+        QTest::newRow("65536") << "65536" << kFtpPassword << "/" << false;
+        QTest::newRow("trailing letter") << "%1x" << kFtpPassword << "/" << false;
+        QTest::newRow("wraps to the port") << "%3" << kFtpPassword << "/" << false;
+        QTest::newRow("refused connection") << "%2" << kFtpPassword << "/" << false;
+        QTest::newRow("CR LF in path") << "%1" << kFtpPassword << "/a\r\nDELE b/" << false;
+    }
+    void ftpFailures()
+    {
+        QFETCH(QString, port);
+        QFETCH(QString, password);
+        QFETCH(QString, path);
+        QFETCH(bool, contacted);
+        FtpPeer server(kFtpUser, kFtpPassword);
+        QVERIFY(server.ok());
+        tickFtp(server.port(), path);
+        form->txtFTPpassword->setText(password);
+        form->txtFTPport->setText(
+            port.replace(QLatin1String("%1"), QString::number(server.port()))
+                .replace(QLatin1String("%2"), QString::number(test::unusedPort()))
+                .replace(QLatin1String("%3"), QString::number(server.port() + 65536)));
+        run();
+        expectStatus(1, QStringLiteral("FTP Upload Failure @ "), kRed);
+        QCOMPARE(!server.commands().isEmpty(), contacted);
+        QVERIFY(QDir(server.root()).isEmpty());
+    }
+
+    // --- DynDNS and URL (status 0: nothing listens) ---
+
+    void dynDns_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("hostName");
+        QTest::addColumn<QByteArray>("query"); // as the peer receives it
+        QTest::addColumn<QString>("toolTip");
+        const QByteArray rest = "&myip=10.1.2.3&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
+        QTest::newRow("first line") << 200 << QByteArray("good 10.1.2.3\r\nline 2") << "myhost"
+                                    << "system=dyndns&hostname=myhost" + rest << "good 10.1.2.3";
+        QTest::newRow("line break in value")
+            << 200 << QByteArray("ok") << "my host\r\nX-Injected: 1"
+            << "system=dyndns&hostname=my%20host%0D%0AX-Injected%3A%201" + rest << "ok";
+        QTest::newRow("401 with reason")
+            << 401 << QByteArray("badauth\r\nmore") << "myhost" << QByteArray() << "badauth";
+        QTest::newRow("401 empty")
+            << 401 << QByteArray() << "myhost" << QByteArray() << "HTTP status 401";
+        QTest::newRow("closed port") << 0 << QByteArray() << "myhost" << QByteArray() << "before";
+    }
+    void dynDns()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, hostName);
+        QFETCH(QByteArray, query);
+        QFETCH(QString, toolTip);
+        HttpPeer peer;
+        QVERIFY(peer.ok());
+        peer.answer(body, status);
+        tickDynDns(peer);
+        form->txtDDNShostname->setText(hostName);
+        if (status == 0)
+            setDynDnsHostForTesting(QStringLiteral("127.0.0.1:%1").arg(test::unusedPort()));
+        form->lblStatus[2]->setToolTip(QStringLiteral("before"));
+        run();
+
+        expectStatus(2,
+                     QStringLiteral("DDNS Update %1 @ ").arg(status == 200 ? "Success" : "Failure"),
+                     status == 200 ? kGreen : kRed);
+        QCOMPARE(form->lblStatus[2]->toolTip(), toolTip);
+        if (!query.isEmpty()) {
+            const QList<QVariantMap> requests = peer.requests();
+            QCOMPARE(requests.size(), 1);
+            QCOMPARE(requests[0].value(QStringLiteral("path")).toByteArray(),
+                     "/nic/update?" + query);
+            QCOMPARE(header(requests[0], QStringLiteral("Authorization")),
+                     QString::fromLatin1("Basic " + QByteArray("user:p@ss:/#word").toBase64()));
+            QVERIFY(header(requests[0], QStringLiteral("X-Injected")).isEmpty());
+            QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral("temp.txt"))));
+        }
+    }
+
+    void url_data()
+    {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QString>("external");
+        QTest::addColumn<QString>("path"); // as the peer receives it
+        QTest::addColumn<QString>("toolTip");
+        const QString failed = QStringLiteral("Couldn't access URL");
+        QTest::newRow("substituted, whole answer")
+            << 200 << QByteArray("line 1\r\nline 2\r\n") << "10.1.2.3"
+            << "/u%20p?ip=10.1.2.3&lan=192.168.0.5&again=10.1.2.3&low=$extip$"
+            << "line 1\r\nline 2\r\n";
+        QTest::newRow("line break in address")
+            << 200 << QByteArray("ok") << "10.1.2.3\r\nX-Injected: 1"
+            << "/u%20p?ip=10.1.2.3%0D%0AX-Injected%3A%201&lan=192.168.0.5&again=10.1.2.3%0D%0A"
+               "X-Injected%3A%201&low=$extip$"
+            << "ok";
+        QTest::newRow("404") << 404 << QByteArray("not here") << "10.1.2.3"
+                             << "" << failed;
+        QTest::newRow("closed port") << 0 << QByteArray() << "10.1.2.3"
+                                     << "" << failed;
+        QTest::newRow("answer over 1 MiB") << 200 << QByteArray(1024 * 1024 + 1, 'x') << "10.1.2.3"
+                                           << "" << failed;
+    }
+    void url()
+    {
+        QFETCH(int, status);
+        QFETCH(QByteArray, body);
+        QFETCH(QString, external);
+        QFETCH(QString, path);
+        QFETCH(QString, toolTip);
+        HttpPeer peer;
+        QVERIFY(peer.ok());
+        peer.answer(body, status);
+        form->txtExternalIP->setText(external);
+        setCheckValue(form->chkExecuteURL, 1);
+        form->txtExecuteURL->setText(
+            QStringLiteral(
+                "http://127.0.0.1:%1/u p?ip=$EXTIP$&lan=$INTIP$&again=$EXTIP$&low=$extip$")
+                .arg(status == 0 ? test::unusedPort() : peer.port()));
+        run();
+
+        const bool success = !path.isEmpty();
+        expectStatus(3, QStringLiteral("URL Execute %1 @ ").arg(success ? "Success" : "Failure"),
+                     success ? kGreen : kRed);
+        QCOMPARE(form->lblStatus[3]->toolTip(), toolTip);
+        QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral("url_exec.txt"))));
+        if (success) {
+            const QList<QVariantMap> requests = peer.requests();
+            QCOMPARE(requests.size(), 1);
+            QCOMPARE(requests[0].value(QStringLiteral("path")).toString(), path);
+            QVERIFY(header(requests[0], QStringLiteral("X-Injected")).isEmpty());
+        }
+    }
+};
+
+QTEST_MAIN(TestActions)
+#include "tst_actions.moc"

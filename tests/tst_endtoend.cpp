@@ -1,0 +1,142 @@
+#include "Harness.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <functional>
+
+using namespace quillet;
+using test::FtpPeer;
+using test::HttpPeer;
+
+namespace {
+
+// One outside service the actions tell about a change: how the settings point at it,
+// and the monotonic times at which it received each run's request, checked for content.
+struct Service {
+    QString name;
+    std::function<void(frmMain&)> configure;
+    std::function<QList<double>(const QString& external)> arrivals;
+};
+
+double arrivalTime(const QVariantMap& entry)
+{
+    return entry.value(QStringLiteral("t")).toDouble();
+}
+
+} // namespace
+
+class TestEndToEnd : public QObject {
+    Q_OBJECT
+
+private slots:
+    void changeRunsEveryTickedActionInOrder()
+    {
+        test::Harness h;
+        FtpPeer ftp(QStringLiteral("office"), QStringLiteral("s3cret"));
+        HttpPeer dynDns;
+        HttpPeer page;
+        QVERIFY(h.echo.ok() && ftp.ok() && dynDns.ok() && page.ok());
+        QVERIFY(QDir(ftp.root()).mkdir(QStringLiteral("incoming")));
+        setDynDnsHostForTesting(dynDns.hostPort());
+        dynDns.answer("good");
+        page.answer("ok");
+
+        // In the order the actions run; the e-mail will stand first.
+        const QList<Service> services = {
+            {QStringLiteral("FTP"),
+             [&](frmMain& f) {
+                 setCheckValue(f.chkUploadFile, 1);
+                 f.txtFTPserver->setText(QStringLiteral("127.0.0.1"));
+                 f.txtFTPport->setText(QString::number(ftp.port()));
+                 f.txtFTPusername->setText(QStringLiteral("office"));
+                 f.txtFTPpassword->setText(QStringLiteral("s3cret"));
+                 f.txtFTPpath->setText(QStringLiteral("incoming"));
+             },
+             [&](const QString& external) {
+                 const QByteArray stored =
+                     test::readAll(ftp.root() + QStringLiteral("/incoming/ip_office.txt"));
+                 QList<double> times;
+                 if (stored != external.toLatin1() + "\r\n192.168.0.5\r\n")
+                     return times;
+                 for (const QVariantMap& c : ftp.commands()) {
+                     if (c.value(QStringLiteral("cmd")).toString() == QLatin1String("STOR"))
+                         times << arrivalTime(c);
+                 }
+                 return times;
+             }},
+            {QStringLiteral("DynDNS"),
+             [&](frmMain& f) {
+                 setCheckValue(f.chkUpdateDynDNS, 1);
+                 f.txtDDNShostname->setText(QStringLiteral("office"));
+             },
+             [&](const QString& external) {
+                 QList<double> times;
+                 for (const QVariantMap& r : dynDns.requests()) {
+                     if (r.value(QStringLiteral("path"))
+                             .toString()
+                             .contains(QStringLiteral("&myip=") + external + QLatin1Char('&')))
+                         times << arrivalTime(r);
+                 }
+                 return times;
+             }},
+            {QStringLiteral("URL"),
+             [&](frmMain& f) {
+                 setCheckValue(f.chkExecuteURL, 1);
+                 f.txtExecuteURL->setText(
+                     QStringLiteral("http://%1/set?ip=$EXTIP$").arg(page.hostPort()));
+             },
+             [&](const QString& external) {
+                 QList<double> times;
+                 for (const QVariantMap& r : page.requests()) {
+                     if (r.value(QStringLiteral("path")).toString() ==
+                         QStringLiteral("/set?ip=") + external)
+                         times << arrivalTime(r);
+                 }
+                 return times;
+             }},
+        };
+
+        // A known address at start-up, which the first check confirms.
+        h.writeConfig(QStringLiteral("ip_office.txt"));
+        QVERIFY(
+            test::writeAll(h.file(QStringLiteral("ip_office.txt")), "1.2.3.4\r\n192.168.0.5\r\n"));
+        h.echo.answer("1.2.3.4");
+        h.runActions = true;
+        Quillet& app = h.start();
+        QCOMPARE(h.actionRuns, 0);
+        for (const Service& service : services)
+            service.configure(h.form());
+
+        h.echo.answer("5.6.7.8");
+        app.CheckIPChange();
+        QCOMPARE(h.actionRuns, 1);
+
+        const qsizetype checks = h.echoRequests();
+        h.form().cmdUploadNow->click();
+        QCOMPARE(h.actionRuns, 2);
+        QCOMPARE(h.echoRequests(), checks);
+
+        // Run by run, each service heard of 5.6.7.8 after the one before it.
+        double previous = 0;
+        for (qsizetype run = 0; run < 2; ++run) {
+            for (const Service& service : services) {
+                const QList<double> times = service.arrivals(QStringLiteral("5.6.7.8"));
+                QVERIFY2(times.size() == 2, qPrintable(service.name));
+                QVERIFY2(times[run] > previous, qPrintable(service.name));
+                previous = times[run];
+            }
+        }
+        for (std::size_t index = 1; index <= 3; ++index) {
+            QVERIFY2(h.form().lblStatus[index]->text().contains(QStringLiteral("Success @ ")),
+                     qPrintable(h.form().lblStatus[index]->text()));
+        }
+        QVERIFY(h.form().cmdUploadNow->isEnabled());
+    }
+};
+
+QTEST_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
