@@ -327,6 +327,27 @@ private slots:
                          : QByteArray());
         peer.stop();
     }
+
+    // The runner's other actions block the thread after the dialogue has started; time the
+    // program itself could not listen is no silence of the server's.
+    void blockedThreadIsNoSilence()
+    {
+        QTemporaryDir dir;
+        test::PeerProcess peer;
+        QVERIFY2(
+            peer.startAndReadPort("/usr/bin/python3", {test::supportDir() + "/smtp_server.py",
+                                                       "--log-file", dir.filePath("mail.log"),
+                                                       "--user", "alice", "--password", "secret"}),
+            qPrintable(peer.errorText()));
+        Mailer m(peer.port(), false);
+        setSMTPReplyTimeoutForTesting(std::chrono::milliseconds(300));
+        SendEmail(m.form);
+        QThread::msleep(1500);
+        QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
+        setSMTPReplyTimeoutForTesting({});
+        QVERIFY2(m.endedAs(true), qPrintable(m.tip()));
+        peer.stop();
+    }
 };
 
 QTEST_MAIN(TestEmail)

@@ -5,6 +5,7 @@
 #include "platform/Winsock.h"
 #include "ui/frmMain.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -25,6 +26,7 @@ QString g_reply;
 qsizetype g_lineStart = 0;
 std::chrono::milliseconds g_replyTimeout = kSMTPReplyTimeout;
 QPointer<QTimer> g_replyTimer;
+QElapsedTimer g_waitClock;
 
 // Far beyond any real reply (RFC 5321, 4.5.3.1.5: 512 octets a line), small enough to hold.
 constexpr qsizetype kMaxReplyChars = 64 * 1024;
@@ -134,17 +136,31 @@ void endInFailure(frmMain& form, const QString& toolTip)
     form.lblStatus[0]->setToolTip(toolTip);
 }
 
+void armReplyTimer(frmMain& form);
+
+void replyTimedOut(frmMain& form)
+{
+    // A timer this late means the thread was busy (the runner's other actions block it while
+    // the dialogue goes on), so an answer may be waiting unread: listen once more.
+    const auto slack = g_replyTimeout / 10 + std::chrono::milliseconds(100);
+    if (std::chrono::milliseconds(g_waitClock.elapsed()) > g_replyTimeout + slack) {
+        armReplyTimer(form);
+        return;
+    }
+    endInFailure(form, QStringLiteral("The SMTP server sent no complete reply within %1 s")
+                           .arg(static_cast<double>(g_replyTimeout.count()) / 1000.0));
+}
+
 void armReplyTimer(frmMain& form)
 {
     if (!g_replyTimer || g_replyTimer->parent() != form.Winsock1) {
         delete g_replyTimer.data();
         g_replyTimer = new QTimer(form.Winsock1);
         g_replyTimer->setSingleShot(true);
-        QObject::connect(g_replyTimer, &QTimer::timeout, form.Winsock1, [&form] {
-            endInFailure(form, QStringLiteral("The SMTP server sent no complete reply within %1 s")
-                                   .arg(static_cast<double>(g_replyTimeout.count()) / 1000.0));
-        });
+        QObject::connect(g_replyTimer, &QTimer::timeout, form.Winsock1,
+                         [&form] { replyTimedOut(form); });
     }
+    g_waitClock.start();
     g_replyTimer->start(g_replyTimeout);
 }
 
