@@ -120,8 +120,8 @@ qsizetype replyLength()
 
 void stopReplyTimer()
 {
-    if (g_replyTimer)
-        g_replyTimer->stop();
+    if (QTimer* timer = g_replyTimer.data())
+        timer->stop();
 }
 
 void endInFailure(frmMain& form, const QString& toolTip)
@@ -153,15 +153,17 @@ void replyTimedOut(frmMain& form)
 
 void armReplyTimer(frmMain& form)
 {
-    if (!g_replyTimer || g_replyTimer->parent() != form.Winsock1) {
-        delete g_replyTimer.data();
-        g_replyTimer = new QTimer(form.Winsock1);
-        g_replyTimer->setSingleShot(true);
-        QObject::connect(g_replyTimer, &QTimer::timeout, form.Winsock1,
-                         [&form] { replyTimedOut(form); });
+    // One timer per window's socket; a window made anew (the tests make many) gets its own.
+    QTimer* timer = g_replyTimer.data();
+    if (timer == nullptr || timer->parent() != form.Winsock1) {
+        delete timer;
+        timer = new QTimer(form.Winsock1);
+        timer->setSingleShot(true);
+        QObject::connect(timer, &QTimer::timeout, form.Winsock1, [&form] { replyTimedOut(form); });
+        g_replyTimer = timer;
     }
     g_waitClock.start();
-    g_replyTimer->start(g_replyTimeout);
+    timer->start(g_replyTimeout);
 }
 
 // The next line of the dialogue, after an accepted reply in the current state; nothing

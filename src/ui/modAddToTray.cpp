@@ -85,12 +85,13 @@ void showIcon()
 void recheckForTray()
 {
     TrayRecord& t = tray();
-    if (!t.form || platform::trayPresence() != platform::TrayPresence::Present)
+    frmMain* form = t.form;
+    if (form == nullptr || platform::trayPresence() != platform::TrayPresence::Present)
         return;
     t.recheck->stop();
     showIcon();
-    if (t.form->isMinimized())
-        hideIntoTray(*t.form, qtState(t.form->LastState));
+    if (form->isMinimized())
+        hideIntoTray(*form, qtState(form->LastState));
 }
 
 } // namespace
