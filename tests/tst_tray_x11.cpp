@@ -121,12 +121,28 @@ class TestTrayX11 : public QObject {
         xdotool({"mousemove", QString::number(at.x()), QString::number(at.y()), "click",
                  QString::number(button)});
     }
-    // Right click on the icon, then a menu item by its access key.
-    void menu(QPoint icon, const QString& key)
+    // The tray menu: a top-level popup of ours, larger than the icon, on screen.
+    bool menuShown()
+    {
+        static const QRegularExpression line(QStringLiteral(
+            R"re((0x[0-9a-f]+) "quillet": \("quillet" "quillet"\)\s+(\d+)x(\d+))re"));
+        const QString tree =
+            run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+        for (auto it = line.globalMatch(tree); it.hasNext();) {
+            const auto m = it.next();
+            if (m.captured(2).toInt() > 64 && m.captured(3).toInt() > 64 && viewable(m.captured(1)))
+                return true;
+        }
+        return false;
+    }
+    // Right click on the icon, then, once the menu is up, an item by its access key.
+    bool menu(QPoint icon, const QString& key)
     {
         click(icon, 3);
-        QTest::qWait(700);
+        if (!waitFor([this] { return menuShown(); }))
+            return false;
         xdotool({"key", key});
+        return true;
     }
     QString screenshot(const QString& id, const QString& name)
     {
@@ -233,14 +249,14 @@ private slots:
                  qPrintable(props(id)));
         QVERIFY(!props(id).contains("MAXIMIZED"));
 
-        menu(icon, QStringLiteral("x"));
+        QVERIFY2(menu(icon, QStringLiteral("x")), "no tray menu");
         QVERIFY2(waitFor([&] { return viewable(id) && infoValue(id, "Height") > 620; }),
                  "Maximize did not show the window maximised");
         QTest::qWait(300);
         const QString big = screenshot(id, QStringLiteral("window-maximised.png"));
         QCOMPARE(pixel(big, 100, 520), QStringLiteral("srgb(255,255,255)")); // the log box
 
-        menu(icon, QStringLiteral("c"));
+        QVERIFY2(menu(icon, QStringLiteral("c")), "no tray menu");
         QVERIFY2(quillet->process().waitForFinished(15000), "Close did not end the program");
         QCOMPARE(quillet->process().exitCode(), 0);
         QCOMPARE(test::readAll(dir_.filePath(QStringLiteral("config.txt"))).count("\r\n"), 21);
