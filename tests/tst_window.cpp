@@ -7,14 +7,18 @@
 #include "ui/modAddToTray.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QtTest>
 
 using namespace quillet;
@@ -162,6 +166,23 @@ private slots:
         QTest::mouseClick(f.lblHyperlink, Qt::LeftButton);
         QCOMPARE(opened.size(), 2);
         QCOMPARE(opened.at(1), QUrl(QStringLiteral("https://quillet.invalid/support")));
+    }
+
+    void statusTipsShowAnswersAsText()
+    {
+        frmMain f;
+        f.show();
+        QLabel* status = f.lblStatus[3];
+        const QString answer = QStringLiteral("<html><body><b>ok</b> 1 < 2</body></html>");
+        status->setToolTip(answer);
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), status->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(status, &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QTextDocument shown;
+        shown.setHtml(QToolTip::text());
+        QCOMPARE(shown.toPlainText(), answer);
+        QCOMPARE(status->toolTip(), answer);
+        QToolTip::hideText();
     }
 
     void logBoxCaretFollowsTheNewestLine()

@@ -24,7 +24,11 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace quillet {
 
@@ -142,6 +146,8 @@ frmMain::frmMain(QWidget* parent)
     connect(cmdCopyIntIP, &QPushButton::clicked, this, &frmMain::cmdCopyIntIP_Click);
     lblViewIPChangeLog->installEventFilter(this);
     lblHyperlink->installEventFilter(this);
+    for (QLabel* status : lblStatus)
+        status->installEventFilter(this);
     connect(txtSMTPlog, &QPlainTextEdit::textChanged, this, &frmMain::txtSMTPlog_Change);
 
     connect(mnuTrayRestore, &QAction::triggered, this, &frmMain::mnuTrayRestore_Click);
@@ -519,6 +525,19 @@ void frmMain::resizeEvent(QResizeEvent* event)
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    // A status tip holds what a server or the user's page answered. Qt would draw an answer
+    // that looks like HTML as a page (often as nothing at all), so it is shown as text.
+    if (event->type() == QEvent::ToolTip) {
+        auto* label = qobject_cast<QLabel*>(watched);
+        if (label != nullptr &&
+            std::find(lblStatus.cbegin(), lblStatus.cend(), label) != lblStatus.cend() &&
+            Qt::mightBeRichText(label->toolTip())) {
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                               Qt::convertFromPlainText(label->toolTip(), Qt::WhiteSpacePre),
+                               label);
+            return true;
+        }
+    }
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == lblViewIPChangeLog)
