@@ -212,8 +212,9 @@ private slots:
         QTest::addColumn<QByteArray>("query"); // as the peer receives it
         QTest::addColumn<QString>("toolTip");
         const QByteArray rest = "&myip=10.1.2.3&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
-        QTest::newRow("first line") << 200 << QByteArray("good 10.1.2.3\r\nline 2") << "myhost"
-                                    << "system=dyndns&hostname=myhost" + rest << "good 10.1.2.3";
+        QTest::newRow("first line")
+            << 200 << QByteArray("good 10.1.2.3\r\nline 2") << "myhost,my-other.example"
+            << "system=dyndns&hostname=myhost,my-other.example" + rest << "good 10.1.2.3";
         QTest::newRow("line break in value")
             << 200 << QByteArray("ok") << "my host\r\nX-Injected: 1"
             << "system=dyndns&hostname=my%20host%0D%0AX-Injected%3A%201" + rest << "ok";

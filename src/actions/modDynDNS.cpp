@@ -28,7 +28,8 @@ QString firstLine(const QByteArray& bytes)
 
 QByteArray DynDnsQuery(const QString& hostName, const QString& address)
 {
-    return "system=dyndns&hostname=" + QUrl::toPercentEncoding(toAnsi(hostName)) +
+    // A comma separates several host names of one account, and is safe in a query.
+    return "system=dyndns&hostname=" + QUrl::toPercentEncoding(toAnsi(hostName), ",") +
            "&myip=" + QUrl::toPercentEncoding(toAnsi(address)) +
            "&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
 }
