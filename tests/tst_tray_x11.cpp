@@ -84,20 +84,34 @@ class TestTrayX11 : public QObject {
     }
     void xdotool(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
 
-    // The tray icon: a small window of class "quillet" inside the notification area.
+    // The tray icon: a small window of class "quillet" embedded in the notification area (a
+    // window below a top-level one) and on screen. Before it is embedded, the icon is a
+    // top-level window of its own that a click would miss.
     QPoint iconCentre()
     {
-        static const QRegularExpression line(QStringLiteral(
-            R"re("quillet": \("quillet" "quillet"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))re"));
+        static const QRegularExpression line(
+            QStringLiteral(
+                R"re(^ {8,}(0x[0-9a-f]+) "quillet": \("quillet" "quillet"\)\s+(\d+)x(\d+))re"
+                R"re(\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))re"),
+            QRegularExpression::MultilineOption);
         const QString tree =
             run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
         for (auto it = line.globalMatch(tree); it.hasNext();) {
             const auto m = it.next();
-            const int w = m.captured(1).toInt(), h = m.captured(2).toInt();
-            if (w > 4 && w <= 64 && h > 4 && h <= 64)
-                return {m.captured(3).toInt() + w / 2, m.captured(4).toInt() + h / 2};
+            const int w = m.captured(2).toInt(), h = m.captured(3).toInt();
+            if (w > 4 && w <= 64 && h > 4 && h <= 64 && viewable(m.captured(1)))
+                return {m.captured(4).toInt() + w / 2, m.captured(5).toInt() + h / 2};
         }
         return {};
+    }
+    // True once the icon is found where it was found the time before: the notification area
+    // has done placing it.
+    bool iconSettled(QPoint& icon)
+    {
+        const QPoint found = iconCentre();
+        const bool settled = !found.isNull() && found == icon;
+        icon = found;
+        return settled;
     }
     QString windowId()
     {
@@ -229,7 +243,7 @@ private slots:
         QVERIFY(quillet);
 
         QPoint icon;
-        QVERIFY2(waitFor([&] { return !(icon = iconCentre()).isNull(); }), "no tray icon");
+        QVERIFY2(waitFor([&] { return iconSettled(icon); }), "no tray icon");
         QString id = windowId(); // Qt makes the window only when it is first shown
         QVERIFY(id.isEmpty() || !viewable(id));
 
@@ -274,7 +288,7 @@ private slots:
 
         Running trayer(QStringLiteral("trayer"), {"--edge", "top", "--align", "right"}, env_);
         QPoint icon;
-        QVERIFY2(waitFor([&] { return !(icon = iconCentre()).isNull(); }), "no tray icon later");
+        QVERIFY2(waitFor([&] { return iconSettled(icon); }), "no tray icon later");
         QVERIFY(waitFor([&] { return !props(id).contains("Iconic") && !viewable(id); }));
         click(icon, 1);
         QVERIFY(waitFor([&] { return viewable(id); }));
