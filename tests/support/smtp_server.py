@@ -2,9 +2,7 @@
 
 Accepts mail with or without AUTH LOGIN (no TLS needed); the one account that logs in
 is --user/--password. Each message is appended to --log-file: the sender, a line feed,
-the recipients joined by ",", a line feed, then the message's bytes. With --connect-log,
-the monotonic time of each connection is appended there, one per line, so a test can put
-it in order with what other peers logged.
+the recipients joined by ",", a line feed, then the message's bytes.
 
 Prints "PORT <n>" once listening, and exits when its standard input closes, so it
 never outlives the test that started it.
@@ -13,7 +11,6 @@ import argparse
 import asyncio
 import os
 import sys
-import time
 import warnings
 
 from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
@@ -33,24 +30,11 @@ class Handler:
         return "250 Message accepted"
 
 
-class Session(SMTP):
-    def __init__(self, connect_log, *args, **kwargs):
-        super().__init__(*args, **kwargs)
-        self.connect_log = connect_log
-
-    def connection_made(self, transport):
-        if self.connect_log:
-            with open(self.connect_log, "a", encoding="ascii") as log:
-                log.write("%.6f\n" % time.monotonic())
-        super().connection_made(transport)
-
-
 async def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--log-file", required=True)
     parser.add_argument("--user", required=True)
     parser.add_argument("--password", required=True)
-    parser.add_argument("--connect-log")
     args = parser.parse_args()
 
     def authenticator(server, session, envelope, mechanism, auth_data):
@@ -62,8 +46,8 @@ async def main():
 
     loop = asyncio.get_running_loop()
     server = await loop.create_server(
-        lambda: Session(args.connect_log, Handler(args.log_file), hostname="quillet.test",
-                        authenticator=authenticator, auth_require_tls=False),
+        lambda: SMTP(Handler(args.log_file), hostname="quillet.test",
+                     authenticator=authenticator, auth_require_tls=False),
         "127.0.0.1", 0)
     print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
     await loop.run_in_executor(None, sys.stdin.buffer.read)
