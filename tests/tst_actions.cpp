@@ -79,7 +79,7 @@ private slots:
         test::resetSeams();
         dir = std::make_unique<QTemporaryDir>();
         platform::setProgramDirectoryForTesting(dir->path());
-        setClockForTesting([] { return QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38)); });
+        test::fixClock();
         form = std::make_unique<frmMain>();
         form->txtExternalIP->setText(QStringLiteral("10.1.2.3"));
         form->txtInternalIP->setText(QStringLiteral("192.168.0.5"));

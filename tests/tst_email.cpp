@@ -160,7 +160,7 @@ private slots:
     void initTestCase()
     {
         InitBase64();
-        setClockForTesting([] { return QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38)); });
+        test::fixClock();
     }
     void cleanupTestCase() { test::resetSeams(); }
 
@@ -308,13 +308,8 @@ private slots:
         QFETCH(bool, auth);
         QFETCH(QString, password);
         QFETCH(bool, success);
-        QTemporaryDir dir;
-        const QString logFile = dir.filePath("mail.log");
-        test::PeerProcess peer;
-        QVERIFY2(peer.startAndReadPort("/usr/bin/python3",
-                                       {test::supportDir() + "/smtp_server.py", "--log-file",
-                                        logFile, "--user", "alice", "--password", "secret"}),
-                 qPrintable(peer.errorText()));
+        test::SmtpPeer peer("alice", "secret");
+        QVERIFY2(peer.ok(), qPrintable(peer.errorText()));
         Mailer m(peer.port(), auth);
         m.form.txtSMTPpassword->setText(password);
         SendEmail(m.form);
@@ -322,9 +317,8 @@ private slots:
         QVERIFY2(m.endedAs(success), qPrintable(m.log()));
         if (!success)
             QVERIFY(m.tip().startsWith("535 "));
-        QCOMPARE(test::readAll(logFile),
-                 success ? "me@example.org\nyou@example.org\n" + kMessage.chopped(3)
-                         : QByteArray());
+        QCOMPARE(peer.mails(), success ? "me@example.org\nyou@example.org\n" + kMessage.chopped(3)
+                                       : QByteArray());
         peer.stop();
     }
 
@@ -332,13 +326,8 @@ private slots:
     // program itself could not listen is no silence of the server's.
     void blockedThreadIsNoSilence()
     {
-        QTemporaryDir dir;
-        test::PeerProcess peer;
-        QVERIFY2(
-            peer.startAndReadPort("/usr/bin/python3", {test::supportDir() + "/smtp_server.py",
-                                                       "--log-file", dir.filePath("mail.log"),
-                                                       "--user", "alice", "--password", "secret"}),
-            qPrintable(peer.errorText()));
+        test::SmtpPeer peer("alice", "secret");
+        QVERIFY2(peer.ok(), qPrintable(peer.errorText()));
         Mailer m(peer.port(), false);
         setSMTPReplyTimeoutForTesting(std::chrono::milliseconds(300));
         SendEmail(m.form);

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <functional>
@@ -40,15 +39,8 @@ private slots:
         FtpPeer ftp(QStringLiteral("office"), QStringLiteral("s3cret"));
         HttpPeer dynDns;
         HttpPeer page;
-        QTemporaryDir mailDir;
-        const QString mailLog = mailDir.filePath(QStringLiteral("mail.log"));
-        test::PeerProcess smtp;
-        QVERIFY2(smtp.startAndReadPort(QStringLiteral("/usr/bin/python3"),
-                                       {test::supportDir() + QStringLiteral("/smtp_server.py"),
-                                        QStringLiteral("--log-file"), mailLog,
-                                        QStringLiteral("--user"), QStringLiteral("office"),
-                                        QStringLiteral("--password"), QStringLiteral("m@il:pw")}),
-                 qPrintable(smtp.errorText()));
+        test::SmtpPeer smtp(QStringLiteral("office"), QStringLiteral("m@il:pw"));
+        QVERIFY2(smtp.ok(), qPrintable(smtp.errorText()));
         QVERIFY(h.echo.ok() && ftp.ok() && dynDns.ok() && page.ok());
         QVERIFY(QDir(ftp.root()).mkdir(QStringLiteral("incoming")));
         setDynDnsHostForTesting(dynDns.hostPort());
@@ -152,7 +144,7 @@ private slots:
         QCOMPARE(h.actionRuns, 2);
         QCOMPARE(h.echoRequests(), checks);
         QTRY_VERIFY_WITH_TIMEOUT(mailEnded(), 15000);
-        const QByteArray mails = test::readAll(mailLog);
+        const QByteArray mails = smtp.mails();
         QCOMPARE(mails.count("\nPC:office-pc\n5.6.7.8\n192.168.0.5\n"), 2);
         QVERIFY(mails.startsWith("office@example.org\nme@example.org\n"));
 

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -84,23 +85,40 @@ class TestTrayX11 : public QObject {
     }
     void xdotool(const QStringList& args) { run(QStringLiteral("xdotool"), args); }
 
-    // The tray icon: a small window of class "quillet" embedded in the notification area (a
-    // window below a top-level one) and on screen. Before it is embedded, the icon is a
-    // top-level window of its own that a click would miss.
-    QPoint iconCentre()
+    // Every window of class "quillet": its id, size, place on screen, and whether it sits
+    // inside another top-level window (as an icon embedded in the notification area does).
+    struct OurWindow {
+        QString id;
+        QSize size;
+        QPoint at;
+        bool embedded;
+    };
+    QList<OurWindow> ourWindows()
     {
         static const QRegularExpression line(
-            QStringLiteral(
-                R"re(^ {8,}(0x[0-9a-f]+) "quillet": \("quillet" "quillet"\)\s+(\d+)x(\d+))re"
-                R"re(\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))re"),
+            QStringLiteral(R"re(^( +)(0x[0-9a-f]+) "quillet": \("quillet" "quillet"\)\s+)re"
+                           R"re((\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+))re"),
             QRegularExpression::MultilineOption);
         const QString tree =
             run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+        QList<OurWindow> windows;
         for (auto it = line.globalMatch(tree); it.hasNext();) {
             const auto m = it.next();
-            const int w = m.captured(2).toInt(), h = m.captured(3).toInt();
-            if (w > 4 && w <= 64 && h > 4 && h <= 64 && viewable(m.captured(1)))
-                return {m.captured(4).toInt() + w / 2, m.captured(5).toInt() + h / 2};
+            windows.append({m.captured(2), QSize(m.captured(3).toInt(), m.captured(4).toInt()),
+                            QPoint(m.captured(5).toInt(), m.captured(6).toInt()),
+                            m.captured(1).size() > 5});
+        }
+        return windows;
+    }
+    // The tray icon: small, embedded and on screen. Before it is embedded, the icon is a
+    // top-level window of its own that a click would miss.
+    QPoint iconCentre()
+    {
+        for (const OurWindow& w : ourWindows()) {
+            const QSize s = w.size;
+            if (w.embedded && s.width() > 4 && s.width() <= 64 && s.height() > 4 &&
+                s.height() <= 64 && viewable(w.id))
+                return w.at + QPoint(s.width() / 2, s.height() / 2);
         }
         return {};
     }
@@ -138,16 +156,10 @@ class TestTrayX11 : public QObject {
     // The tray menu: a top-level popup of ours, larger than the icon, on screen.
     bool menuShown()
     {
-        static const QRegularExpression line(QStringLiteral(
-            R"re((0x[0-9a-f]+) "quillet": \("quillet" "quillet"\)\s+(\d+)x(\d+))re"));
-        const QString tree =
-            run(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
-        for (auto it = line.globalMatch(tree); it.hasNext();) {
-            const auto m = it.next();
-            if (m.captured(2).toInt() > 64 && m.captured(3).toInt() > 64 && viewable(m.captured(1)))
-                return true;
-        }
-        return false;
+        const QList<OurWindow> windows = ourWindows();
+        return std::any_of(windows.cbegin(), windows.cend(), [this](const OurWindow& w) {
+            return w.size.width() > 64 && w.size.height() > 64 && viewable(w.id);
+        });
     }
     // Right click on the icon, then, once the menu is up, an item by its access key. A
     // loaded machine can lose a click between the pointer's move and the icon's grab, so a

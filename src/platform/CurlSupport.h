@@ -23,6 +23,15 @@ struct EasyDeleter {
 };
 using Easy = std::unique_ptr<CURL, EasyDeleter>;
 
+// A new transfer handle, libcurl started first; empty when libcurl cannot make one.
+inline Easy newEasy()
+{
+    ensureInitialised();
+    return Easy(curl_easy_init());
+}
+
+inline const QString kCannotStart = QStringLiteral("cannot start a transfer");
+
 inline int abortOnShutdown(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
     return shutdownRequested() ? 1 : 0;

@@ -75,11 +75,9 @@ void setTransferTimeoutsForTesting(TransferTimeouts timeouts)
 DownloadResult downloadToFile(const DownloadRequest& request, const QString& path)
 {
     DownloadResult result;
-    curl::ensureInitialised();
-
-    curl::Easy handle(curl_easy_init());
+    curl::Easy handle = curl::newEasy();
     if (!handle) {
-        result.error = QStringLiteral("cannot start a transfer");
+        result.error = curl::kCannotStart;
         return result;
     }
 

@@ -63,10 +63,9 @@ FtpPutResult ftpPutFile(const FtpPutRequest& request)
         return result;
     }
 
-    curl::ensureInitialised();
-    curl::Easy handle(curl_easy_init());
+    curl::Easy handle = curl::newEasy();
     if (!handle) {
-        result.error = QStringLiteral("cannot start a transfer");
+        result.error = curl::kCannotStart;
         return result;
     }
     CURL* c = handle.get();

@@ -31,7 +31,7 @@ public:
                 {QStringLiteral("lo"), QStringLiteral("127.0.0.1"), true},
                 {QStringLiteral("eth0"), internal, false}};
         });
-        setClockForTesting([] { return QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38)); });
+        fixClock();
     }
     ~Harness()
     {

@@ -131,6 +131,20 @@ QList<QVariantMap> HttpPeer::requests() const
     return readJsonLines(dir_.filePath(QStringLiteral("requests.jsonl")));
 }
 
+SmtpPeer::SmtpPeer(const QString& user, const QString& password)
+{
+    started_ = peer_.startAndReadPort(
+        QStringLiteral("/usr/bin/python3"),
+        {supportDir() + QStringLiteral("/smtp_server.py"), QStringLiteral("--log-file"),
+         dir_.filePath(QStringLiteral("mail.log")), QStringLiteral("--user"), user,
+         QStringLiteral("--password"), password});
+}
+
+QByteArray SmtpPeer::mails() const
+{
+    return readAll(dir_.filePath(QStringLiteral("mail.log")));
+}
+
 FtpPeer::FtpPeer(const QString& user, const QString& password)
 {
     QDir(dir_.path()).mkdir(QStringLiteral("root"));
@@ -179,6 +193,11 @@ bool writeAll(const QString& path, const QByteArray& bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
+}
+
+void fixClock()
+{
+    setClockForTesting([] { return QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38)); });
 }
 
 void resetSeams()

@@ -52,6 +52,25 @@ private:
     bool started_ = false;
 };
 
+// The SMTP peer of support/smtp_server.py: accepts mail with or without AUTH LOGIN, where
+// only `user` and `password` log in.
+class SmtpPeer {
+public:
+    SmtpPeer(const QString& user, const QString& password);
+
+    bool ok() const { return started_; }
+    quint16 port() const { return peer_.port(); }
+    QString errorText() const { return peer_.errorText(); }
+    // Each message received so far: sender, LF, recipients, LF, then its bytes.
+    QByteArray mails() const;
+    void stop() { peer_.stop(); }
+
+private:
+    QTemporaryDir dir_;
+    PeerProcess peer_;
+    bool started_ = false;
+};
+
 // The FTP peer of support/ftp_server.py: one account whose home is a temporary directory.
 class FtpPeer {
 public:
@@ -83,6 +102,9 @@ QString supportDir();
 // The bytes of a file, or an empty array when it cannot be read.
 QByteArray readAll(const QString& path);
 bool writeAll(const QString& path, const QByteArray& bytes);
+
+// The date and time every test that shows one reads: 12-05-2026 15:23:38.
+void fixClock();
 
 // Puts every seam of the program back to the platform's own behaviour.
 void resetSeams();
