@@ -297,28 +297,19 @@ private slots:
     void realServer_data()
     {
         QTest::addColumn<bool>("auth");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<bool>("success");
-        QTest::newRow("without authentication") << false << "secret" << true;
-        QTest::newRow("with authentication") << true << "secret" << true;
-        QTest::newRow("wrong password") << true << "wrong" << false;
+        QTest::newRow("without authentication") << false;
+        QTest::newRow("with authentication") << true;
     }
     void realServer()
     {
         QFETCH(bool, auth);
-        QFETCH(QString, password);
-        QFETCH(bool, success);
         test::SmtpPeer peer("alice", "secret");
         QVERIFY2(peer.ok(), qPrintable(peer.errorText()));
         Mailer m(peer.port(), auth);
-        m.form.txtSMTPpassword->setText(password);
         SendEmail(m.form);
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
-        QVERIFY2(m.endedAs(success), qPrintable(m.log()));
-        if (!success)
-            QVERIFY(m.tip().startsWith("535 "));
-        QCOMPARE(peer.mails(), success ? "me@example.org\nyou@example.org\n" + kMessage.chopped(3)
-                                       : QByteArray());
+        QVERIFY2(m.endedAs(true), qPrintable(m.log()));
+        QCOMPARE(peer.mails(), "me@example.org\nyou@example.org\n" + kMessage.chopped(3));
         peer.stop();
     }
 

@@ -222,25 +222,6 @@ private slots:
         QCOMPARE(unloading.size(), 1);
     }
 
-    void withoutTrayTheWindowShowsAndMovesInLater()
-    {
-        platform::setTrayPresenceForTesting(platform::TrayPresence::Missing);
-        frmMain f;
-        f.hide();
-        AddToTray(f, f.mnuTray);
-        QVERIFY(!isTrayIconShown());
-        QTRY_VERIFY_WITH_TIMEOUT(f.isVisible(), 2000);
-        QVERIFY(!TrayWindowProc(TrayMessage::Minimize)); // minimises as usual
-        QVERIFY(f.isVisible());
-
-        f.mnuTrayMinimize->trigger();
-        platform::setTrayPresenceForTesting(platform::TrayPresence::Present);
-        QTRY_VERIFY_WITH_TIMEOUT(isTrayIconShown(), 3 * kTrayRecheckMs);
-        QVERIFY(f.isHidden());
-        QCOMPARE(f.windowStateValue(), qint16(0));
-        QCOMPARE(menuRow(f), QStringLiteral("10001"));
-    }
-
     void destroyedWindowLeavesTheTray()
     {
         platform::setTrayPresenceForTesting(platform::TrayPresence::Headless);
