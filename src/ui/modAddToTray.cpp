@@ -149,12 +149,16 @@ void RemoveFromTray()
 
 bool TrayWindowProc(TrayMessage message, QPoint pos, Qt::WindowStates stateBefore)
 {
+    // A window being destroyed is no frmMain any more: reading the form, even through its
+    // QPointer, would cast it. Only forget it.
+    if (message == TrayMessage::Destroyed) {
+        RemoveFromTray();
+        return false;
+    }
     TrayRecord& t = tray();
     frmMain* form = t.form;
     switch (message) {
     case TrayMessage::Destroyed:
-        // A window being destroyed is no frmMain any more; only forget it.
-        RemoveFromTray();
         return false;
     case TrayMessage::IconLeftClick:
         if (form) {
