@@ -69,4 +69,9 @@ QString Base64Encode(const QString& text)
     return fromAnsi(Base64EncodeBytes(bytes));
 }
 
+QString Base64EncodeUnbroken(const QString& text)
+{
+    return Base64Encode(text).remove(QStringLiteral("\r\n"));
+}
+
 } // namespace quillet

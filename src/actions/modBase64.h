@@ -20,4 +20,7 @@ QByteArray Base64EncodeBytes(QByteArray& data);
 // The Windows-1252 bytes of `text`, encoded as above; empty text gives empty text.
 QString Base64Encode(const QString& text);
 
+// The same encoding as one line of any length, without a line end.
+QString Base64EncodeUnbroken(const QString& text);
+
 } // namespace quillet

@@ -1,6 +1,7 @@
 #include "actions/modEMail.h"
 
 #include "actions/modBase64.h"
+#include "core/DateText.h"
 #include "core/TextUtil.h"
 #include "platform/Winsock.h"
 #include "ui/frmMain.h"
@@ -10,6 +11,8 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTextCursor>
 #include <QTimer>
 
@@ -79,43 +82,115 @@ QString dotStuffed(const QString& data)
     return out;
 }
 
+// Every line of the mail data ends in CR LF (RFC 5321, 2.3.8), whatever a text brought.
+QString crLfLines(QString text)
+{
+    text.replace(kCrLf, QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.replace(QLatin1Char('\n'), kCrLf);
+}
+
+// The right-hand side of the Message-ID: the sender's domain, else the computer's name.
+QString messageIdDomain(const QString& sender, const QString& host)
+{
+    const auto dotAtom = [](const QString& text) {
+        static const QRegularExpression re(QStringLiteral("^[A-Za-z0-9-]+(\\.[A-Za-z0-9-]+)*$"));
+        return re.match(text).hasMatch();
+    };
+    const QString domain = sender.section(QLatin1Char('@'), -1);
+    if (sender.contains(QLatin1Char('@')) && dotAtom(domain))
+        return domain;
+    QString name = host;
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.-]")), QStringLiteral("-"));
+    return dotAtom(name) ? name : QStringLiteral("localhost");
+}
+
+// The notice, with the header fields receiving servers require (RFC 5322, 3.6) before the
+// subject line; a header value never holds a line break of its own.
 QString messageText(const frmMain& form)
 {
     const QString host = form.lblHostName->text();
-    const QString data =
-        QStringLiteral("SUBJECT:IP Change Notification for PC ") + host + QStringLiteral("\n\n\n") +
-        QStringLiteral("PC:") + host + QLatin1Char('\n') + form.txtExternalIP->text() +
+    const QString sender = commandText(form.txtEmailFrom->text());
+    const QDateTime when = now();
+    const QString id = QStringLiteral("<%1.%2@%3>")
+                           .arg(when.toUTC().toString(QStringLiteral("yyyyMMddhhmmss")))
+                           .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'))
+                           .arg(messageIdDomain(sender, host));
+    const QString header =
+        QStringLiteral("Date: ") + Rfc5322DateTime(when) + kCrLf + QStringLiteral("From: ") +
+        sender + kCrLf + QStringLiteral("To: ") +
+        TrimBlanks(commandText(form.txtEmailRecipient->text())) + kCrLf +
+        QStringLiteral("Message-ID: ") + id + kCrLf + QStringLiteral("MIME-Version: 1.0") + kCrLf +
+        QStringLiteral("Content-Type: text/plain; charset=windows-1252") + kCrLf +
+        QStringLiteral("Content-Transfer-Encoding: 8bit") + kCrLf +
+        QStringLiteral("SUBJECT:IP Change Notification for PC ") + commandText(host) + kCrLf;
+    const QString body =
+        QStringLiteral("\n\nPC:") + host + QLatin1Char('\n') + form.txtExternalIP->text() +
         QLatin1Char('\n') + form.txtInternalIP->text() + QLatin1Char('\n') +
         QStringLiteral("This is an automated message from the Tarnwick Quillet software.\n"
                        "Please do not reply to this message.\n"
                        "Your computer's IP address has changed.\n"
                        "The new external and internal IP addresses can be found at the top of "
-                       "the body of this email. Thank you.\r\n");
-    return dotStuffed(data) + QStringLiteral(".\r\n");
+                       "the body of this email. Thank you.\n");
+    return dotStuffed(header + crLfLines(body)) + QStringLiteral(".\r\n");
 }
 
-// A non-empty encoding already ends with the line's CR LF.
+// RFC 4954, 4: each credential is one line, however long its encoding.
 QString credentialLine(const QString& text)
 {
-    const QString encoded = Base64Encode(text);
-    return encoded.isEmpty() ? kCrLf : encoded;
+    return Base64EncodeUnbroken(text) + kCrLf;
 }
 
-// Length of the first whole reply in `g_reply`, or -1 while its last line has not come. Only
-// a line of three digits and "-" is followed by more of the reply (RFC 5321, 4.2.1).
-qsizetype replyLength()
+// The greeting's argument: the external address as an address literal (RFC 5321, 4.1.3),
+// or, with no address known, the computer's name.
+QString greetingName(const frmMain& form)
+{
+    const QString external = form.txtExternalIP->text();
+    if (IsIPv4Address(external) && external != QLatin1String("0.0.0.0"))
+        return QLatin1Char('[') + external + QLatin1Char(']');
+    const QString host = commandText(form.lblHostName->text())
+                             .simplified()
+                             .replace(QLatin1Char(' '), QLatin1Char('_'));
+    return host.isEmpty() ? QStringLiteral("localhost") : host;
+}
+
+// Where the first whole reply of `text` from `lineStart` on ends, or -1 while its last line
+// has not come; `lineStart` moves past the lines known complete. Only a line of three digits
+// and "-" is followed by more of the reply (RFC 5321, 4.2.1).
+qsizetype replyEnd(const QString& text, qsizetype& lineStart)
 {
     for (;;) {
-        const qsizetype end = g_reply.indexOf(kCrLf, g_lineStart);
+        const qsizetype end = text.indexOf(kCrLf, lineStart);
         if (end < 0)
             return -1;
-        const QStringView line = QStringView(g_reply).mid(g_lineStart, end - g_lineStart);
+        const QStringView line = QStringView(text).mid(lineStart, end - lineStart);
         const bool continued = line.size() >= 4 && isDigit(line[0]) && isDigit(line[1]) &&
                                isDigit(line[2]) && line[3] == QLatin1Char('-');
-        g_lineStart = end + 2;
+        lineStart = end + 2;
         if (!continued)
-            return g_lineStart;
+            return lineStart;
     }
+}
+
+bool isAccepted(const QString& reply)
+{
+    static const QStringList accepted = {QStringLiteral("220"), QStringLiteral("250"),
+                                         QStringLiteral("221"), QStringLiteral("235"),
+                                         QStringLiteral("334"), QStringLiteral("354")};
+    return accepted.contains(reply.left(3));
+}
+
+// The first whole reply in `text` that refuses, or empty text.
+QString firstRefusal(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype lineStart = 0;
+    for (qsizetype end; (end = replyEnd(text, lineStart)) >= 0; start = end) {
+        const QString reply = text.mid(start, end - start);
+        if (!isAccepted(reply))
+            return reply;
+    }
+    return {};
 }
 
 void stopReplyTimer()
@@ -175,10 +250,10 @@ QString nextLine(frmMain& form)
         // The one place the authentication setting is read: it chooses the path.
         if (checkValue(form.chkAuthentication) == 0) {
             SMTPState = 4;
-            return QStringLiteral("HELO ") + commandText(form.txtExternalIP->text()) + kCrLf;
+            return QStringLiteral("HELO ") + greetingName(form) + kCrLf;
         }
         SMTPState = 1;
-        return QStringLiteral("EHLO ") + commandText(form.txtExternalIP->text()) + kCrLf;
+        return QStringLiteral("EHLO ") + greetingName(form) + kCrLf;
     case 1:
         SMTPState = 2;
         return QStringLiteral("AUTH LOGIN") + kCrLf;
@@ -211,20 +286,25 @@ QString nextLine(frmMain& form)
     }
 }
 
-void takeStep(frmMain& form)
+// Answers an accepted reply with the next line; false when the dialogue has ended.
+bool takeStep(frmMain& form)
 {
     if (SMTPState == 9) {
         stopReplyTimer();
         form.Winsock1->Close();
         form.showStatus(0, QStringLiteral("Send Email Success @ "), true);
         SMTPState = 0;
-        return;
+        return false;
     }
-    if (!form.SendDataAndLog(nextLine(form))) {
+    // The transcript is on screen; a password must not be readable there, even as Base64.
+    const bool password = SMTPState == 3;
+    const QString line = nextLine(form);
+    if (!form.SendDataAndLog(line, password ? QStringLiteral("(password hidden)\r\n") : line)) {
         endInFailure(form, QStringLiteral("The connection to the SMTP server was lost"));
-        return;
+        return false;
     }
     armReplyTimer(form);
+    return true;
 }
 
 } // namespace
@@ -243,25 +323,29 @@ void SendEmail(frmMain& form)
 void SMTPDataArrival(frmMain& form)
 {
     g_reply += form.Winsock1->GetData();
-    if (replyLength() < 0) {
+    const qsizetype end = replyEnd(g_reply, g_lineStart);
+    if (end < 0) {
         if (g_reply.size() > kMaxReplyChars)
             endInFailure(form, QStringLiteral("The SMTP server's reply is too long"));
         return;
     }
-    // A server answers each command once (RFC 5321, 4.1.1): text after the first whole reply
-    // answers nothing we sent, so it is shown but never taken as the next answer.
-    const QString reply = std::exchange(g_reply, {});
+    const QString arrived = std::exchange(g_reply, {});
     g_lineStart = 0;
-    AppendToSMTPlog(form, QStringLiteral("s:") + reply);
-    form.lblStatus[0]->setToolTip(reply);
-
-    static const QStringList accepted = {QStringLiteral("220"), QStringLiteral("250"),
-                                         QStringLiteral("221"), QStringLiteral("235"),
-                                         QStringLiteral("334"), QStringLiteral("354")};
-    if (accepted.contains(reply.left(3)))
-        takeStep(form);
-    else
-        endInFailure(form, reply);
+    AppendToSMTPlog(form, QStringLiteral("s:") + arrived);
+    form.lblStatus[0]->setToolTip(arrived);
+    if (!isAccepted(arrived)) {
+        endInFailure(form, arrived);
+        return;
+    }
+    // A server answers each command once (RFC 5321, 4.1.1): what came after the first whole
+    // reply answers nothing sent yet, so it never answers the next line. A refusal among it
+    // (a 535 right behind a 334) still decides: what the server says to the next line would
+    // only hide it.
+    if (takeStep(form)) {
+        const QString refusal = firstRefusal(arrived.mid(end));
+        if (!refusal.isEmpty())
+            endInFailure(form, refusal);
+    }
 }
 
 void SMTPSocketError(frmMain& form, QAbstractSocket::SocketError number, const QString& description)

@@ -11,6 +11,9 @@ namespace quillet {
 QString DateText(const QDateTime& when);
 QString TimeText(const QDateTime& when);
 
+// RFC 5322, 3.3: "Sat, 05 Dec 2026 15:23:38 +0100", in English whatever the locale.
+QString Rfc5322DateTime(const QDateTime& when);
+
 // "mm-dd-yyyy hh:mm:ss" of now, as every status line and log line carries it.
 QString NowStamp();
 

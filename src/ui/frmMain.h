@@ -171,9 +171,10 @@ private:
 public:
     platform::Winsock* Winsock1 = nullptr;
     void Winsock1_DataArrival();
-    // Sends `strData` and appends it to txtSMTPlog; false, with nothing appended, when the
-    // socket is not connected.
+    // Sends `strData` and appends it (or `shown`, where it must not be read) to txtSMTPlog;
+    // false, with nothing appended, when the socket is not connected.
     bool SendDataAndLog(const QString& strData);
+    bool SendDataAndLog(const QString& strData, const QString& shown);
 
 private:
     void createWinsock1();
