@@ -2,6 +2,7 @@
 
 #include "core/DateText.h"
 #include "core/Endpoints.h"
+#include "core/RunState.h"
 #include "monitor/ActionRunner.h"
 #include "platform/ProgramDir.h"
 #include "ui/frmMain.h"
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 using namespace quillet;
@@ -48,8 +50,10 @@ class TestActions : public QObject {
     std::unique_ptr<QTemporaryDir> dir;
     std::unique_ptr<frmMain> form;
 
+    RunState state;
+
     QString addressFile() const { return dir->filePath(QStringLiteral("ip_office.txt")); }
-    void run() { ExecuteActions(*form, addressFile()); }
+    void run(RunCause cause = RunCause::User) { ExecuteActions(*form, state, cause); }
     void expectStatus(std::size_t index, const QString& prefix, const QColor& colour)
     {
         QCOMPARE(form->lblStatus[index]->text(), prefix + kStamp);
@@ -81,6 +85,8 @@ private slots:
         platform::setProgramDirectoryForTesting(dir->path());
         test::fixClock();
         form = std::make_unique<frmMain>();
+        state = {};
+        state.IPFilePath = addressFile();
         form->txtExternalIP->setText(QStringLiteral("10.1.2.3"));
         form->txtInternalIP->setText(QStringLiteral("192.168.0.5"));
         QVERIFY(test::writeAll(addressFile(), kAddressFile));
@@ -146,8 +152,11 @@ private slots:
         run();
 
         expectStatus(1, QStringLiteral("FTP Upload Success @ "), kGreen);
+        QVERIFY2(form->lblStatus[1]->toolTip().startsWith("226 "),
+                 qPrintable(form->lblStatus[1]->toolTip()));
+        // CR LF on the wire, once: pyftpdlib stores an ASCII upload with this system's LF.
         QCOMPARE(test::readAll(server.root() + QStringLiteral("/incoming/ip_office.txt")),
-                 kAddressFile);
+                 QByteArray(kAddressFile).replace("\r\n", "\n"));
         // One line per command: active mode, ASCII, no directory change, an absolute STOR.
         const QString commands = transcript(server);
         QVERIFY2(QRegularExpression(QStringLiteral("^(EPRT|PORT) .*^TYPE A$.*^STOR "
@@ -171,16 +180,20 @@ private slots:
         QTest::addColumn<QString>("password"); // of the upload
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("contacted");
+        QTest::addColumn<QString>("tip"); // how the tool tip begins
+        const QString notAPort = "The port must be a number from 1 to 65535";
         QTest::newRow("wrong password") << "%1"
                                         << "wrong"
-                                        << "/" << true;
-        QTest::newRow("missing directory") << "%1" << kFtpPassword << "/nothere/" << true;
-        QTest::newRow("zero") << "0" << kFtpPassword << "/" << false;
-        QTest::newRow("65536") << "65536" << kFtpPassword << "/" << false;
-        QTest::newRow("trailing letter") << "%1x" << kFtpPassword << "/" << false;
-        QTest::newRow("wraps to the port") << "%3" << kFtpPassword << "/" << false;
-        QTest::newRow("refused connection") << "%2" << kFtpPassword << "/" << false;
-        QTest::newRow("CR LF in path") << "%1" << kFtpPassword << "/a\r\nDELE b/" << false;
+                                        << "/" << true << "530 ";
+        QTest::newRow("missing directory") << "%1" << kFtpPassword << "/nothere/" << true << "550 ";
+        QTest::newRow("zero") << "0" << kFtpPassword << "/" << false << notAPort;
+        QTest::newRow("65536") << "65536" << kFtpPassword << "/" << false << notAPort;
+        QTest::newRow("trailing letter") << "%1x" << kFtpPassword << "/" << false << notAPort;
+        QTest::newRow("wraps to the port") << "%3" << kFtpPassword << "/" << false << notAPort;
+        QTest::newRow("refused connection")
+            << "%2" << kFtpPassword << "/" << false << "Connection refused";
+        QTest::newRow("CR LF in path") << "%1" << kFtpPassword << "/a\r\nDELE b/" << false
+                                       << "The remote path, user name or password holds a";
     }
     void ftpFailures()
     {
@@ -188,6 +201,7 @@ private slots:
         QFETCH(QString, password);
         QFETCH(QString, path);
         QFETCH(bool, contacted);
+        QFETCH(QString, tip);
         FtpPeer server(kFtpUser, kFtpPassword);
         QVERIFY(server.ok());
         tickFtp(server.port(), path);
@@ -198,6 +212,8 @@ private slots:
                 .replace(QLatin1String("%3"), QString::number(server.port() + 65536)));
         run();
         expectStatus(1, QStringLiteral("FTP Upload Failure @ "), kRed);
+        QVERIFY2(form->lblStatus[1]->toolTip().startsWith(tip),
+                 qPrintable(form->lblStatus[1]->toolTip()));
         QCOMPARE(!server.commands().isEmpty(), contacted);
         QVERIFY(QDir(server.root()).isEmpty());
     }
@@ -210,19 +226,29 @@ private slots:
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QString>("hostName");
         QTest::addColumn<QByteArray>("query"); // as the peer receives it
+        QTest::addColumn<bool>("success");
         QTest::addColumn<QString>("toolTip");
         const QByteArray rest = "&myip=10.1.2.3&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
-        QTest::newRow("first line")
-            << 200 << QByteArray("good 10.1.2.3\r\nline 2") << "myhost,my-other.example"
-            << "system=dyndns&hostname=myhost,my-other.example" + rest << "good 10.1.2.3";
-        QTest::newRow("line break in value")
-            << 200 << QByteArray("ok") << "my host\r\nX-Injected: 1"
-            << "system=dyndns&hostname=my%20host%0D%0AX-Injected%3A%201" + rest << "ok";
+        QTest::newRow("good, first line")
+            << 200 << QByteArray("good 10.1.2.3\r\nnochg 10.1.2.3") << "myhost,my-other.example"
+            << "system=dyndns&hostname=myhost,my-other.example" + rest << true << "good 10.1.2.3";
+        QTest::newRow("nochg, line break in value")
+            << 200 << QByteArray("nochg") << "my host\r\nX-Injected: 1"
+            << "system=dyndns&hostname=my%20host%0D%0AX-Injected%3A%201" + rest << true << "nochg";
+        QTest::newRow("unknown answer") << 200 << QByteArray("ok") << "myhost"
+                                        << "system=dyndns&hostname=myhost" + rest << true << "ok";
+        QTest::newRow("badauth") << 200 << QByteArray("badauth") << "myhost" << QByteArray()
+                                 << false << "badauth: the user name or password is wrong";
+        QTest::newRow("911") << 200 << QByteArray("911") << "myhost" << QByteArray() << false
+                             << "911: the service has a problem; it will be tried again at "
+                                "the next change";
         QTest::newRow("401 with reason")
-            << 401 << QByteArray("badauth\r\nmore") << "myhost" << QByteArray() << "badauth";
+            << 401 << QByteArray("badauth\r\nmore") << "myhost" << QByteArray() << false
+            << "badauth: the user name or password is wrong";
         QTest::newRow("401 empty")
-            << 401 << QByteArray() << "myhost" << QByteArray() << "HTTP status 401";
-        QTest::newRow("closed port") << 0 << QByteArray() << "myhost" << QByteArray() << "before";
+            << 401 << QByteArray() << "myhost" << QByteArray() << false << "HTTP status 401";
+        QTest::newRow("closed port")
+            << 0 << QByteArray() << "myhost" << QByteArray() << false << "Connection refused";
     }
     void dynDns()
     {
@@ -230,6 +256,7 @@ private slots:
         QFETCH(QByteArray, body);
         QFETCH(QString, hostName);
         QFETCH(QByteArray, query);
+        QFETCH(bool, success);
         QFETCH(QString, toolTip);
         HttpPeer peer;
         QVERIFY(peer.ok());
@@ -238,12 +265,10 @@ private slots:
         form->txtDDNShostname->setText(hostName);
         if (status == 0)
             setDynDnsHostForTesting(QStringLiteral("127.0.0.1:%1").arg(test::unusedPort()));
-        form->lblStatus[2]->setToolTip(QStringLiteral("before"));
         run();
 
-        expectStatus(2,
-                     QStringLiteral("DDNS Update %1 @ ").arg(status == 200 ? "Success" : "Failure"),
-                     status == 200 ? kGreen : kRed);
+        expectStatus(2, QStringLiteral("DDNS Update %1 @ ").arg(success ? "Success" : "Failure"),
+                     success ? kGreen : kRed);
         QCOMPARE(form->lblStatus[2]->toolTip(), toolTip);
         if (!query.isEmpty()) {
             const QList<QVariantMap> requests = peer.requests();
@@ -253,8 +278,42 @@ private slots:
             QCOMPARE(header(requests[0], QStringLiteral("Authorization")),
                      QString::fromLatin1("Basic " + QByteArray("user:p@ss:/#word").toBase64()));
             QVERIFY(header(requests[0], QStringLiteral("X-Injected")).isEmpty());
-            QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral("temp.txt"))));
         }
+    }
+
+    // After a refusal such as "badauth" the service must not be asked again until the user
+    // acts: a change of a DynDNS setting, or "Execute Selected Actions".
+    void refusalHoldsUpdatesUntilTheUserActs()
+    {
+        HttpPeer peer;
+        QVERIFY(peer.ok());
+        peer.answer("badauth");
+        tickDynDns(peer);
+        const QString held = "Held after badauth: change the DynDNS settings or press Execute "
+                             "Selected Actions";
+        const QList<std::pair<RunCause, std::function<void()>>> steps = {
+            {RunCause::Change, [] {}},
+            {RunCause::Change, [] {}}, // held
+            {RunCause::User, [] {}},
+            {RunCause::Change, [] {}}, // held again
+            {RunCause::Change, [this] { form->txtDDNSpassword->setText("new"); }},
+            {RunCause::Change, [] {}}, // held after the new refusal
+        };
+        const QList<qsizetype> requests = {1, 1, 2, 2, 3, 3};
+        for (qsizetype i = 0; i < steps.size(); ++i) {
+            steps[i].second();
+            run(steps[i].first);
+            QCOMPARE(peer.requests().size(), requests[i]);
+            const bool sent = i == 0 || requests[i] > requests[i - 1];
+            QCOMPARE(form->lblStatus[2]->toolTip(),
+                     sent ? "badauth: the user name or password is wrong" : held);
+            QCOMPARE(form->statusColour(2), kRed);
+        }
+        peer.answer("good 10.1.2.3");
+        run(RunCause::User);
+        run(RunCause::Change);
+        QCOMPARE(peer.requests().size(), 5);
+        QCOMPARE(form->statusColour(2), kGreen);
     }
 
     void url_data()
@@ -275,11 +334,11 @@ private slots:
                "X-Injected%3A%201&low=$extip$"
             << "ok";
         QTest::newRow("404") << 404 << QByteArray("not here") << "10.1.2.3"
-                             << "" << failed;
+                             << "" << failed + "\nHTTP status 404";
         QTest::newRow("closed port") << 0 << QByteArray() << "10.1.2.3"
-                                     << "" << failed;
+                                     << "" << failed + "\nConnection refused";
         QTest::newRow("answer over 1 MiB") << 200 << QByteArray(1024 * 1024 + 1, 'x') << "10.1.2.3"
-                                           << "" << failed;
+                                           << "" << failed + "\nAnswer larger than 1048576 bytes";
     }
     void url()
     {
@@ -303,7 +362,6 @@ private slots:
         expectStatus(3, QStringLiteral("URL Execute %1 @ ").arg(success ? "Success" : "Failure"),
                      success ? kGreen : kRed);
         QCOMPARE(form->lblStatus[3]->toolTip(), toolTip);
-        QVERIFY(!QFileInfo::exists(dir->filePath(QStringLiteral("url_exec.txt"))));
         if (success) {
             const QList<QVariantMap> requests = peer.requests();
             QCOMPARE(requests.size(), 1);

@@ -78,7 +78,7 @@ private slots:
                  const QByteArray stored =
                      test::readAll(ftp.root() + QStringLiteral("/incoming/ip_office.txt"));
                  QList<double> times;
-                 if (stored != external.toLatin1() + "\r\n192.168.0.5\r\n")
+                 if (stored != external.toLatin1() + "\n192.168.0.5\n")
                      return times;
                  for (const QVariantMap& c : ftp.commands()) {
                      if (c.value(QStringLiteral("cmd")).toString() == QLatin1String("STOR"))
@@ -145,7 +145,7 @@ private slots:
         QCOMPARE(h.echoRequests(), checks);
         QTRY_VERIFY_WITH_TIMEOUT(mailEnded(), 15000);
         const QByteArray mails = smtp.mails();
-        QCOMPARE(mails.count("\nPC:office-pc\n5.6.7.8\n192.168.0.5\n"), 2);
+        QCOMPARE(mails.count("\r\nPC:office-pc\r\n5.6.7.8\r\n192.168.0.5\r\n"), 2);
         QVERIFY(mails.startsWith("office@example.org\nme@example.org\n"));
 
         // Run by run, each service heard of 5.6.7.8 after the one before it.

@@ -2,12 +2,11 @@
 
 #include "core/Ansi.h"
 #include "core/Endpoints.h"
+#include "core/RunState.h"
 #include "core/TextUtil.h"
 #include "platform/Download.h"
-#include "platform/ProgramDir.h"
 #include "ui/frmMain.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QUrl>
@@ -24,6 +23,25 @@ QString firstLine(const QByteArray& bytes)
     return lines.isEmpty() ? QString() : lines.first();
 }
 
+struct Refusal {
+    const char* code;
+    const char* meaning;
+    bool hold; // the service asks clients not to repeat the request unbidden
+};
+
+constexpr Refusal kRefusals[] = {
+    {"badauth", "the user name or password is wrong", true},
+    {"!donator", "the request uses a feature the account does not have", true},
+    {"notfqdn", "the host name is not a fully qualified domain name", true},
+    {"nohost", "the host name does not exist in this account", true},
+    {"numhost", "too many host names in one update", true},
+    {"abuse", "the host name is blocked for abuse", true},
+    {"badagent", "the service does not accept this client", true},
+    {"badsys", "the request names an unknown system", true},
+    {"dnserr", "the service's DNS failed; it will be tried again at the next change", false},
+    {"911", "the service has a problem; it will be tried again at the next change", false},
+};
+
 } // namespace
 
 QByteArray DynDnsQuery(const QString& hostName, const QString& address)
@@ -34,8 +52,33 @@ QByteArray DynDnsQuery(const QString& hostName, const QString& address)
            "&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
 }
 
-void UpdateDynDNS(frmMain& form)
+DynDnsVerdict JudgeDynDnsAnswer(const QString& firstLine)
 {
+    const QString code = firstLine.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    for (const Refusal& refusal : kRefusals) {
+        if (code == QLatin1String(refusal.code))
+            return {false, code + QStringLiteral(": ") + QLatin1String(refusal.meaning),
+                    refusal.hold ? code : QString()};
+    }
+    // "good" and "nochg" are success; an answer of no known code keeps the benefit of doubt.
+    return {true, firstLine, {}};
+}
+
+void UpdateDynDNS(frmMain& form, DynDnsHold& hold, bool askedByUser)
+{
+    static const QString kFailure = QStringLiteral("DDNS Update Failure @ ");
+    QLabel* status = form.lblStatus[2];
+    const QString settings = QStringList{dynDnsHost(), form.txtDDNSusername->text(),
+                                         form.txtDDNSpassword->text(), form.txtDDNShostname->text()}
+                                 .join(QChar(u'\0'));
+    if (!askedByUser && !hold.code.isEmpty() && hold.settings == settings) {
+        status->setToolTip(QStringLiteral("Held after %1: change the DynDNS settings or press "
+                                          "Execute Selected Actions")
+                               .arg(hold.code));
+        form.showStatus(2, kFailure, false);
+        return;
+    }
+
     platform::DownloadRequest request;
     request.url = "http://" + toAnsi(dynDnsHost()) + "/nic/update?" +
                   DynDnsQuery(form.txtDDNShostname->text(), form.txtExternalIP->text());
@@ -43,33 +86,22 @@ void UpdateDynDNS(frmMain& form)
     request.user = toAnsi(form.txtDDNSusername->text());
     request.password = toAnsi(form.txtDDNSpassword->text());
     request.maxBytes = kMaxReplyBytes;
-    const QString scratch = platform::programFile(QStringLiteral("temp.txt"));
+    const platform::DownloadResult result = platform::download(request);
 
-    const platform::DownloadResult result = platform::downloadToFile(request, scratch);
-    QLabel* status = form.lblStatus[2];
+    const QString line = firstLine(result.body);
+    // An empty answer has no first line to show: nothing changes.
+    if (result.ok && line.isEmpty())
+        return;
+    DynDnsVerdict verdict = JudgeDynDnsAnswer(line);
     if (!result.ok) {
-        // An error answer says why (a 401 for a wrong password, say); a lost connection
-        // says nothing, and the previous reply stays.
-        if (result.httpStatus >= 400) {
-            const QString line = firstLine(result.errorBody);
-            status->setToolTip(
-                line.isEmpty() ? QStringLiteral("HTTP status %1").arg(result.httpStatus) : line);
-        }
-        form.showStatus(2, QStringLiteral("DDNS Update Failure @ "), false);
-        return;
+        verdict.success = false;
+        if (line.isEmpty())
+            verdict.toolTip = result.error;
     }
-
-    QFile file(scratch);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QByteArray reply = file.readAll();
-    file.close();
-    // An empty reply has no first line: nothing is shown and the file stays.
-    if (reply.isEmpty())
-        return;
-    file.remove();
-    status->setToolTip(firstLine(reply));
-    form.showStatus(2, QStringLiteral("DDNS Update Success @ "), true);
+    hold = {verdict.holdCode, settings};
+    status->setToolTip(verdict.toolTip);
+    form.showStatus(2, verdict.success ? QStringLiteral("DDNS Update Success @ ") : kFailure,
+                    verdict.success);
 }
 
 } // namespace quillet

@@ -25,11 +25,15 @@ std::optional<quint16> FtpPortNumber(const QString& text)
 }
 
 bool FtpUpload(const QString& server, const QString& port, const QString& userName,
-               const QString& password, const QString& remoteDirectory, const QString& localFile)
+               const QString& password, const QString& remoteDirectory, const QString& localFile,
+               QString* reply)
 {
     const std::optional<quint16> portNumber = FtpPortNumber(port);
-    if (!portNumber)
+    if (!portNumber) {
+        if (reply)
+            *reply = QStringLiteral("The port must be a number from 1 to 65535");
         return false;
+    }
 
     platform::FtpPutRequest request;
     request.host = server;
@@ -38,7 +42,10 @@ bool FtpUpload(const QString& server, const QString& port, const QString& userNa
     request.password = toAnsi(password);
     request.localFile = localFile;
     request.remoteName = toAnsi(remoteDirectory + QFileInfo(localFile).fileName());
-    return platform::ftpPutFile(request).ok;
+    const platform::FtpPutResult result = platform::ftpPutFile(request);
+    if (reply)
+        *reply = result.ok ? result.lastReply : result.error;
+    return result.ok;
 }
 
 } // namespace quillet

@@ -2,10 +2,8 @@
 
 #include "core/Ansi.h"
 #include "platform/Download.h"
-#include "platform/ProgramDir.h"
 #include "ui/frmMain.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QUrl>
 
@@ -39,7 +37,7 @@ QByteArray SubstitutedUrl(const QString& urlTemplate, const QString& external,
         .replace("$INTIP$", QUrl::toPercentEncoding(toAnsi(internal)));
 }
 
-std::optional<QString> ExecuteURL(frmMain& form, const QString& urlTemplate)
+QString ExecuteURL(frmMain& form, const QString& urlTemplate)
 {
     platform::DownloadRequest request;
     request.url =
@@ -47,21 +45,13 @@ std::optional<QString> ExecuteURL(frmMain& form, const QString& urlTemplate)
     // The same URL must reach the server on every run.
     request.bypassCache = true;
     request.maxBytes = kMaxAnswerBytes;
-    const QString scratch = platform::programFile(QStringLiteral("url_exec.txt"));
-
-    if (!platform::downloadToFile(request, scratch).ok) {
+    const platform::DownloadResult result = platform::download(request);
+    if (!result.ok) {
         form.showStatus(3, QStringLiteral("URL Execute Failure @ "), false);
-        return QString::fromLatin1(kCouldNotAccessUrl);
+        return QString::fromLatin1(kCouldNotAccessUrl) + QLatin1Char('\n') + result.error;
     }
     form.showStatus(3, QStringLiteral("URL Execute Success @ "), true);
-    QFile file(scratch);
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    const QByteArray answer = file.readAll();
-    file.close();
-    if (!file.remove())
-        return std::nullopt;
-    return fromAnsi(answer);
+    return fromAnsi(result.body);
 }
 
 } // namespace quillet

@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <optional>
-
 namespace quillet {
 
 class frmMain;
@@ -20,8 +18,7 @@ QByteArray SubstitutedUrl(const QString& urlTemplate, const QString& external,
                           const QString& internal);
 
 // Calls the template's URL with the addresses shown and reports in lblStatus(3)'s caption.
-// Answers the page's whole answer, or kCouldNotAccessUrl; nothing when the answer came
-// but could not be read back.
-std::optional<QString> ExecuteURL(frmMain& form, const QString& urlTemplate);
+// Answers the page's whole answer, or kCouldNotAccessUrl and, on the next line, why.
+QString ExecuteURL(frmMain& form, const QString& urlTemplate);
 
 } // namespace quillet

@@ -5,37 +5,42 @@
 #include "core/TextUtil.h"
 #include "platform/Download.h"
 #include "platform/Network.h"
-#include "platform/ProgramDir.h"
-
-#include <QFile>
 
 namespace quillet {
 
-bool DownloadFile(const QString& url, const QString& file, bool freshAnswer)
+namespace {
+
+QString trimmedAnswer(const QString& text)
 {
-    platform::DownloadRequest request;
-    request.url = toAnsi(url);
-    request.bypassCache = freshAnswer;
-    return platform::downloadToFile(request, file).ok;
+    const auto isSpace = [](QChar c) {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
+               c == QLatin1Char('\n');
+    };
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && isSpace(text.at(first)))
+        ++first;
+    while (last > first && isSpace(text.at(last - 1)))
+        --last;
+    return text.mid(first, last - first);
 }
+
+} // namespace
 
 std::optional<QString> GetExternalIP()
 {
-    const QString address = EchoPageAddress();
-    const QString scratch = platform::programFile(QStringLiteral("externalip.txt"));
-
-    if (!DownloadFile(address, scratch, /*freshAnswer=*/true))
-        return QString::fromLatin1(kUnableToAccess);
-
-    QFile file(scratch);
-    if (!file.open(QIODevice::ReadOnly))
+    platform::DownloadRequest request;
+    request.url = toAnsi(EchoPageAddress());
+    // Every lookup must reach the server, not a cache on the way.
+    request.bypassCache = true;
+    request.maxBytes = kMaxEchoAnswer;
+    const platform::DownloadResult result = platform::download(request);
+    if (!result.ok)
         return std::nullopt;
-    const QByteArray bytes = file.readAll();
-    file.close();
-    file.remove();
-    if (bytes.isEmpty())
+    const QString answer = trimmedAnswer(fromAnsi(result.body));
+    if (!IsIPv4Address(answer))
         return std::nullopt;
-    return fromAnsi(bytes);
+    return answer;
 }
 
 QString GetInternalIP()

@@ -6,16 +6,12 @@
 
 namespace quillet {
 
-// What GetExternalIP answers when the echo page cannot be fetched.
-inline constexpr char kUnableToAccess[] = "(unable to access php page)";
+// The echo page's answer is an address or nothing: a longer one is no answer of ours.
+inline constexpr qint64 kMaxEchoAnswer = 64;
 
-// Fetches `url` into `file`; true exactly when the transfer succeeded with an answer
-// below status 400. `freshAnswer` asks every cache on the way to pass the request on.
-bool DownloadFile(const QString& url, const QString& file, bool freshAnswer = false);
-
-// The echo page's whole answer, exactly as sent, or kUnableToAccess. Nothing when the
-// answer came but could not be read back (an empty answer counts so): the caller then
-// keeps the address it had.
+// The external address as the echo page tells it, with blanks, tabs, CR and LF at both
+// ends removed; nothing when the lookup failed: no answer, an error status, or an answer
+// that is no dotted IPv4 address (a captive portal's page, two lines, an IPv6 address).
 std::optional<QString> GetExternalIP();
 
 // The first IPv4 address of the first adapter that has a usable one, or empty text.

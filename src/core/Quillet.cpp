@@ -52,7 +52,8 @@ QString BuildAppTitle(const platform::VersionRecord& version)
 }
 
 Quillet::Quillet()
-    : actionRunner([this](frmMain& form) { quillet::ExecuteActions(form, run_.IPFilePath); })
+    : actionRunner(
+          [this](frmMain& form, RunCause cause) { quillet::ExecuteActions(form, run_, cause); })
 {
 }
 
@@ -123,7 +124,7 @@ void Quillet::Form_Load()
             CheckIPChange();
     }
 
-    SetTrayTip(TrayTipText(run_));
+    SetTrayTip(TrayTipText(run_.PrevExternalIP, run_.PrevInternalIP));
     run_.FirstLoad = false;
 }
 
@@ -143,13 +144,18 @@ void Quillet::readPreviousAddresses()
 
 void Quillet::CheckIPChange()
 {
-    quillet::CheckIPChange(*form_, run_, [this] { ExecuteActions(); });
+    quillet::CheckIPChange(*form_, run_, [this] { runActions(RunCause::Change); });
 }
 
 void Quillet::ExecuteActions()
 {
+    runActions(RunCause::User);
+}
+
+void Quillet::runActions(RunCause cause)
+{
     if (actionRunner)
-        actionRunner(*form_);
+        actionRunner(*form_, cause);
 }
 
 void Quillet::requestShutdown()

@@ -40,10 +40,11 @@ public:
     RunState& state() { return run_; }
 
     void CheckIPChange();
+    // "Execute Selected Actions".
     void ExecuteActions();
 
     // Tests watch the action runs through this; it is ExecuteActions otherwise.
-    std::function<void(frmMain&)> actionRunner;
+    std::function<void(frmMain&, RunCause)> actionRunner;
 
 signals:
     // Clean-up is done; the process may end.
@@ -54,6 +55,7 @@ private:
     void Form_Unload();
     void CleanUp();
     void readPreviousAddresses();
+    void runActions(RunCause cause);
 
     std::unique_ptr<frmMain> form_;
     RunState run_;

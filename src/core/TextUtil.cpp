@@ -32,6 +32,26 @@ QStringList SplitLines(const QString& text, qsizetype maxLines)
     return lines;
 }
 
+bool IsIPv4Address(QStringView text)
+{
+    const QList<QStringView> parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QStringView part : parts) {
+        if (part.isEmpty() || part.size() > 3 || (part.size() > 1 && part[0] == QLatin1Char('0')))
+            return false;
+        int value = 0;
+        for (const QChar c : part) {
+            if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+                return false;
+            value = value * 10 + (c.unicode() - '0');
+        }
+        if (value > 255)
+            return false;
+    }
+    return true;
+}
+
 QString TrimNull(const QString& text)
 {
     const qsizetype nul = text.indexOf(QChar(u'\0'));

@@ -12,6 +12,10 @@ QString TrimBlanks(const QString& text);
 // LF or CR (a file edited elsewhere) ends one too.
 QStringList SplitLines(const QString& text, qsizetype maxLines);
 
+// True for a dotted IPv4 address and nothing else: four decimal numbers from 0 to 255,
+// written without leading zeros ("203.0.113.7").
+bool IsIPv4Address(QStringView text);
+
 // The text up to, not including, its first NUL character.
 QString TrimNull(const QString& text);
 

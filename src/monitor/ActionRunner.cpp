@@ -4,6 +4,7 @@
 #include "actions/modEMail.h"
 #include "actions/modFTP.h"
 #include "actions/modURL.h"
+#include "core/RunState.h"
 #include "ui/frmMain.h"
 
 #include <QCheckBox>
@@ -30,7 +31,7 @@ QString NormalisedFtpPath(const QString& path)
     return normalised;
 }
 
-void ExecuteActions(frmMain& form, const QString& addressFile)
+void ExecuteActions(frmMain& form, RunState& run, RunCause cause)
 {
     // Keeps a second run from being started from the window while one is in progress.
     form.cmdUploadNow->setEnabled(false);
@@ -42,22 +43,22 @@ void ExecuteActions(frmMain& form, const QString& addressFile)
     if (ticked(form.chkUploadFile)) {
         // Written back so the user sees, and the settings file keeps, what was used.
         form.txtFTPpath->setText(NormalisedFtpPath(form.txtFTPpath->text()));
+        QString reply;
         const bool stored = FtpUpload(form.txtFTPserver->text(), form.txtFTPport->text(),
                                       form.txtFTPusername->text(), form.txtFTPpassword->text(),
-                                      form.txtFTPpath->text(), addressFile);
+                                      form.txtFTPpath->text(), run.IPFilePath, &reply);
         form.showStatus(1,
                         stored ? QStringLiteral("FTP Upload Success @ ")
                                : QStringLiteral("FTP Upload Failure @ "),
                         stored);
+        form.lblStatus[1]->setToolTip(reply);
     }
 
     if (ticked(form.chkUpdateDynDNS))
-        UpdateDynDNS(form);
+        UpdateDynDNS(form, run.DynDnsHeld, cause == RunCause::User);
 
-    if (ticked(form.chkExecuteURL)) {
-        if (const std::optional<QString> answer = ExecuteURL(form, form.txtExecuteURL->text()))
-            form.lblStatus[3]->setToolTip(*answer);
-    }
+    if (ticked(form.chkExecuteURL))
+        form.lblStatus[3]->setToolTip(ExecuteURL(form, form.txtExecuteURL->text()));
 
     form.cmdUploadNow->setEnabled(true);
 }

@@ -48,46 +48,46 @@ QString ChangeLogLine(const QString& stamp, const QString& oldExternal, const QS
            QStringLiteral(" changed to ") + newExternal + QLatin1Char(',') + newInternal;
 }
 
-QString TrayTipText(const RunState& run)
+QString TrayTipText(const QString& external, const QString& internal)
 {
-    QString tip = QStringLiteral("External IP: ") + run.PrevExternalIP;
-    if (!run.PrevInternalIP.isEmpty())
-        tip += QStringLiteral("\r\nInternal IP: ") + run.PrevInternalIP;
+    QString tip = QStringLiteral("External IP: ") + external;
+    if (!internal.isEmpty())
+        tip += QStringLiteral("\r\nInternal IP: ") + internal;
     return tip;
 }
 
 void CheckIPChange(frmMain& form, RunState& run, const std::function<void()>& executeActions)
 {
-    // An answer that could not be read back leaves the previous text standing.
-    if (const std::optional<QString> external = GetExternalIP())
-        form.txtExternalIP->setText(TrimBlanks(*external));
+    const std::optional<QString> lookedUp = GetExternalIP();
     form.txtInternalIP->setText(TrimBlanks(GetInternalIP()));
+    const QString internal = form.txtInternalIP->text();
 
-    const bool lookupFailed =
-        form.txtExternalIP->text().contains(QLatin1String("unable to access"));
-    if (lookupFailed) {
+    if (!lookedUp) {
+        // An outage: shown, but the addresses later checks compare with stay those of the
+        // last check that knew its address, so a change across the outage is still seen.
         form.txtExternalIP->setText(kUnknownAddress);
     } else {
+        const QString external = *lookedUp;
+        form.txtExternalIP->setText(external);
         if (TrimBlanks(form.txtFileName->text()).isEmpty())
             form.txtFileName->setText(QStringLiteral("ip.txt"));
         run.IPFilePath = platform::programFile(form.txtFileName->text());
-        writeAddressFile(run.IPFilePath, form.txtExternalIP->text(), form.txtInternalIP->text());
+        writeAddressFile(run.IPFilePath, external, internal);
 
-        // A check after a failed one (or with no address known now) never counts as a change.
-        const QString external = form.txtExternalIP->text();
-        const QString internal = form.txtInternalIP->text();
-        if (run.PrevExternalIP != kUnknownAddress && external != kUnknownAddress &&
-            (external != run.PrevExternalIP || internal != run.PrevInternalIP)) {
-            appendToChangeLog(ChangeLogLine(NowStamp(), run.PrevExternalIP, run.PrevInternalIP,
-                                            external, internal));
-            if (executeActions)
-                executeActions();
+        // The page's own "0.0.0.0" is no address either: nothing to compare it with.
+        if (external != kUnknownAddress) {
+            if (run.PrevExternalIP != kUnknownAddress &&
+                (external != run.PrevExternalIP || internal != run.PrevInternalIP)) {
+                appendToChangeLog(ChangeLogLine(NowStamp(), run.PrevExternalIP, run.PrevInternalIP,
+                                                external, internal));
+                if (executeActions)
+                    executeActions();
+            }
+            run.PrevExternalIP = external;
+            run.PrevInternalIP = internal;
         }
     }
-
-    run.PrevExternalIP = form.txtExternalIP->text();
-    run.PrevInternalIP = form.txtInternalIP->text();
-    SetTrayTip(TrayTipText(run));
+    SetTrayTip(TrayTipText(form.txtExternalIP->text(), internal));
 }
 
 } // namespace quillet

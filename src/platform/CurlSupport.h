@@ -7,6 +7,7 @@
 
 #include <curl/curl.h>
 
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -48,8 +49,20 @@ inline void applyTimeouts(CURL* c)
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &abortOnShutdown);
 }
 
-inline QString errorText(CURLcode code, const char* buffer)
+// Why a transfer failed, as a user reads it: "Connection refused", "Timeout after 30 s".
+inline QString errorText(CURL* c, CURLcode code, const char* buffer)
 {
+    if (code == CURLE_OPERATION_TIMEDOUT) {
+        curl_off_t micros = 0;
+        curl_easy_getinfo(c, CURLINFO_TOTAL_TIME_T, &micros);
+        return QStringLiteral("Timeout after %1 s").arg((micros + 500000) / 1000000);
+    }
+    long osError = 0;
+    curl_easy_getinfo(c, CURLINFO_OS_ERRNO, &osError);
+    if (code == CURLE_COULDNT_CONNECT && osError != 0)
+        return QString::fromLocal8Bit(std::strerror(static_cast<int>(osError)));
+    if (code == CURLE_ABORTED_BY_CALLBACK && shutdownRequested())
+        return QStringLiteral("Cut short: Quillet is ending");
     return QString::fromLocal8Bit(buffer[0] != '\0' ? buffer : curl_easy_strerror(code));
 }
 

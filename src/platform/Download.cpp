@@ -3,8 +3,6 @@
 #include "platform/CurlSupport.h"
 #include "platform/VersionInfo.h"
 
-#include <QSaveFile>
-
 namespace quillet::platform {
 
 namespace {
@@ -19,10 +17,8 @@ TransferTimeouts& timeoutsSetting()
 
 struct Transfer {
     CURL* curl = nullptr;
-    QSaveFile* file = nullptr;
     qint64 maxBytes = 0;
-    QByteArray errorBody;
-    bool writeFailed = false;
+    QByteArray body;
     bool tooLarge = false;
 };
 
@@ -39,20 +35,17 @@ size_t writeBody(char* data, size_t size, size_t count, void* userdata)
     const size_t bytes = size * count;
     const auto length = static_cast<qsizetype>(bytes);
     if (responseCode(transfer->curl) >= 400) {
-        // An error page is never the downloaded content; keep its start for the caller.
-        const qsizetype room = kMaxErrorBody - transfer->errorBody.size();
+        // An error page is never the answer; keep its start to say why.
+        const qsizetype room = kMaxErrorBody - transfer->body.size();
         if (room > 0)
-            transfer->errorBody.append(data, std::min(room, length));
+            transfer->body.append(data, std::min(room, length));
         return bytes;
     }
-    if (transfer->maxBytes > 0 && transfer->file->size() + length > transfer->maxBytes) {
+    if (transfer->maxBytes > 0 && transfer->body.size() + length > transfer->maxBytes) {
         transfer->tooLarge = true;
         return 0;
     }
-    if (transfer->file->write(data, length) != length) {
-        transfer->writeFailed = true;
-        return 0;
-    }
+    transfer->body.append(data, length);
     return bytes;
 }
 
@@ -72,7 +65,7 @@ void setTransferTimeoutsForTesting(TransferTimeouts timeouts)
     timeoutsSetting() = timeouts;
 }
 
-DownloadResult downloadToFile(const DownloadRequest& request, const QString& path)
+DownloadResult download(const DownloadRequest& request)
 {
     DownloadResult result;
     curl::Easy handle = curl::newEasy();
@@ -81,16 +74,8 @@ DownloadResult downloadToFile(const DownloadRequest& request, const QString& pat
         return result;
     }
 
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
-        result.error = file.errorString();
-        return result;
-    }
-
     Transfer transfer;
     transfer.curl = handle.get();
-    transfer.file = &file;
     transfer.maxBytes = request.maxBytes;
 
     std::unique_ptr<curl_slist, SlistDeleter> headers;
@@ -125,25 +110,16 @@ DownloadResult downloadToFile(const DownloadRequest& request, const QString& pat
 
     const CURLcode code = curl_easy_perform(c);
     result.httpStatus = responseCode(c);
-    result.errorBody = std::move(transfer.errorBody);
-
+    result.body = std::move(transfer.body);
     if (code != CURLE_OK) {
-        if (transfer.tooLarge)
-            result.error = QStringLiteral("answer larger than %1 bytes").arg(request.maxBytes);
-        else if (transfer.writeFailed)
-            result.error = file.errorString();
-        else
-            result.error = curl::errorText(code, errorBuffer);
+        result.error = transfer.tooLarge
+                           ? QStringLiteral("Answer larger than %1 bytes").arg(request.maxBytes)
+                           : curl::errorText(c, code, errorBuffer);
     } else if (result.httpStatus >= 400) {
         result.error = QStringLiteral("HTTP status %1").arg(result.httpStatus);
-    } else if (!file.commit()) {
-        result.error = file.errorString();
-        return result;
     } else {
         result.ok = true;
-        return result;
     }
-    file.cancelWriting();
     return result;
 }
 

@@ -20,15 +20,15 @@ struct DownloadRequest {
 
 struct DownloadResult {
     bool ok = false;
-    long httpStatus = 0;  // 0 when no HTTP answer came
-    QByteArray errorBody; // the body of an answer of status 400 or above, capped
-    QString error;        // why the transfer failed, for diagnostics
+    long httpStatus = 0; // 0 when no HTTP answer came
+    QByteArray body;     // the answer; for a status of 400 or above, its start
+    QString error;       // why the transfer failed, in words a user can act on
 };
 
-// Fetches `request.url` into `path`, replacing the file only when the transfer succeeds:
-// a failed transfer, a time-out or an answer of status 400 or above leaves no file behind.
-// Blocks the calling thread, never longer than the transfer time-outs.
-DownloadResult downloadToFile(const DownloadRequest& request, const QString& path);
+// Fetches `request.url` into memory. A failed transfer, a time-out, an answer over the
+// limit or one of status 400 or above is a failure. Blocks the calling thread, never longer
+// than the transfer time-outs.
+DownloadResult download(const DownloadRequest& request);
 
 struct TransferTimeouts {
     std::chrono::milliseconds connect{10000};

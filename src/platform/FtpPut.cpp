@@ -6,16 +6,44 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 namespace quillet::platform {
 
 namespace {
 
-size_t readLocalFile(char* buffer, size_t size, size_t count, void* userdata)
+// The address file is a few dozen bytes; anything far beyond that is not ours to send.
+constexpr qint64 kMaxFileBytes = 64 * 1024;
+
+struct Upload {
+    QByteArray data;
+    qsizetype sent = 0;
+    QByteArray lastReply;
+};
+
+size_t readData(char* buffer, size_t size, size_t count, void* userdata)
 {
-    auto* file = static_cast<QFile*>(userdata);
-    const qint64 read = file->read(buffer, static_cast<qint64>(size * count));
-    return read < 0 ? CURL_READFUNC_ABORT : static_cast<size_t>(read);
+    auto* upload = static_cast<Upload*>(userdata);
+    const qsizetype n =
+        std::min(static_cast<qsizetype>(size * count), upload->data.size() - upload->sent);
+    std::memcpy(buffer, upload->data.constData() + upload->sent, static_cast<size_t>(n));
+    upload->sent += n;
+    return static_cast<size_t>(n);
+}
+
+// The server's replies reach us as "header" lines; the last one says how things ended.
+int watchReplies(CURL*, curl_infotype type, char* data, size_t size, void* userdata)
+{
+    if (type != CURLINFO_HEADER_IN)
+        return 0;
+    const QByteArray lines(data, static_cast<qsizetype>(size));
+    for (const QByteArray& line : lines.split('\n')) {
+        const QByteArray reply = line.trimmed();
+        if (reply.size() >= 3 && std::isdigit(static_cast<unsigned char>(reply[0])))
+            static_cast<Upload*>(userdata)->lastReply = reply.left(512);
+    }
+    return 0;
 }
 
 // Commands end at CR LF (RFC 959 section 4.1.3); any control character in a field would
@@ -49,19 +77,27 @@ FtpPutResult ftpPutFile(const FtpPutRequest& request)
     FtpPutResult result;
     if (!request.remoteName.startsWith('/') || holdsControlCharacter(request.remoteName) ||
         holdsControlCharacter(request.user) || holdsControlCharacter(request.password)) {
-        result.error = QStringLiteral("remote name or account unfit for FTP commands");
+        result.error =
+            QStringLiteral("The remote path, user name or password holds a control character");
         return result;
     }
     const QByteArray url = ftpUrl(request);
     if (url.isEmpty()) {
-        result.error = QStringLiteral("not a host name: %1").arg(request.host);
+        result.error = QStringLiteral("Not a server name: %1").arg(request.host);
         return result;
     }
     QFile file(request.localFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = file.errorString();
+    Upload upload;
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) {
+        result.error = QStringLiteral("Cannot send %1: %2")
+                           .arg(request.localFile,
+                                file.isOpen() ? QStringLiteral("too large") : file.errorString());
         return result;
     }
+    // WORKAROUND: libcurl on Unix turns every LF of an ASCII upload into CR LF, so a file
+    // that already has CR LF would go out as CR CR LF. Handing it LF alone gives CR LF once
+    // (RFC 959 section 3.1.1.1).
+    upload.data = file.readAll().replace("\r\n", "\n");
 
     curl::Easy handle = curl::newEasy();
     if (!handle) {
@@ -81,17 +117,24 @@ FtpPutResult ftpPutFile(const FtpPutRequest& request)
     curl_easy_setopt(c, CURLOPT_FTP_CREATE_MISSING_DIRS,
                      static_cast<long>(CURLFTP_CREATE_DIR_NONE));
     curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, static_cast<curl_off_t>(file.size()));
-    curl_easy_setopt(c, CURLOPT_READFUNCTION, &readLocalFile);
-    curl_easy_setopt(c, CURLOPT_READDATA, &file);
+    curl_easy_setopt(c, CURLOPT_READFUNCTION, &readData);
+    curl_easy_setopt(c, CURLOPT_READDATA, &upload);
+    curl_easy_setopt(c, CURLOPT_DEBUGFUNCTION, &watchReplies);
+    curl_easy_setopt(c, CURLOPT_DEBUGDATA, &upload);
+    curl_easy_setopt(c, CURLOPT_VERBOSE, 1L);
     curl::applyTimeouts(c);
     char errorBuffer[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer);
 
     const CURLcode code = curl_easy_perform(c);
     result.ok = code == CURLE_OK;
-    if (!result.ok)
-        result.error = curl::errorText(code, errorBuffer);
+    result.lastReply = QString::fromLatin1(upload.lastReply);
+    if (!result.ok) {
+        // A refusal names itself ("530 Login incorrect."); otherwise the transfer says why.
+        const char first = upload.lastReply.isEmpty() ? '\0' : upload.lastReply.at(0);
+        result.error =
+            first == '4' || first == '5' ? result.lastReply : curl::errorText(c, code, errorBuffer);
+    }
     return result;
 }
 

@@ -17,13 +17,15 @@ struct FtpPutRequest {
 
 struct FtpPutResult {
     bool ok = false;
-    QString error; // why the upload failed, for diagnostics
+    QString lastReply; // the server's last reply line, "226 Transfer complete."
+    QString error;     // why the upload failed: a refusing reply or the transfer's error
 };
 
-// Stores `localFile` on the server in one attempt: log-in, an active-mode data connection,
-// transfer type ASCII, STOR of `remoteName` without changing directory and without
-// creating one, no proxy. Blocks the calling thread, never longer than the transfer
-// time-outs, and gives up when the platform asks the program to end.
+// Stores `localFile` (a small text file with CR LF line ends) on the server in one attempt:
+// log-in, an active-mode data connection, transfer type ASCII with CR LF on the wire, STOR of
+// `remoteName` without changing directory and without creating one, no proxy. Blocks the calling
+// thread, never longer than the transfer time-outs, and gives up when the platform asks the program
+// to end.
 FtpPutResult ftpPutFile(const FtpPutRequest& request);
 
 } // namespace quillet::platform

@@ -319,7 +319,8 @@ void frmMain::buildControls()
                                QStringLiteral("View IP Change Log"));
     lblViewIPChangeLog->setAlignment(Qt::AlignCenter);
     lblViewIPChangeLog->setToolTip(
-        QStringLiteral("Lost connections to internet (external ip: 0.0.0.0) are not logged"));
+        QStringLiteral("Lost connections to internet (external ip: 0.0.0.0) are not logged; an "
+                       "address that changed meanwhile is logged when the connection is back"));
     cmdCheckNow = place(new QPushButton(QStringLiteral("refresh"), this), "cmdCheckNow", 572, y - 2,
                         72, kEditH + 4);
 
@@ -711,9 +712,14 @@ void frmMain::Winsock1_DataArrival()
 
 bool frmMain::SendDataAndLog(const QString& strData)
 {
+    return SendDataAndLog(strData, strData);
+}
+
+bool frmMain::SendDataAndLog(const QString& strData, const QString& shown)
+{
     if (!Winsock1->SendData(strData))
         return false;
-    AppendToSMTPlog(*this, strData);
+    AppendToSMTPlog(*this, shown);
     return true;
 }
 

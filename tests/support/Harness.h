@@ -44,10 +44,10 @@ public:
     Quillet& start()
     {
         app = std::make_unique<Quillet>();
-        app->actionRunner = [this, actions = app->actionRunner](frmMain& form) {
+        app->actionRunner = [this, actions = app->actionRunner](frmMain& form, RunCause cause) {
             ++actionRuns;
             if (runActions)
-                actions(form);
+                actions(form, cause);
         };
         app->Main();
         return *app;
