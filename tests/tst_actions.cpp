@@ -232,9 +232,10 @@ private slots:
         QTest::newRow("good, first line")
             << 200 << QByteArray("good 10.1.2.3\r\nnochg 10.1.2.3") << "myhost,my-other.example"
             << "system=dyndns&hostname=myhost,my-other.example" + rest << true << "good 10.1.2.3";
-        QTest::newRow("nochg, line break in value")
-            << 200 << QByteArray("nochg") << "my host\r\nX-Injected: 1"
-            << "system=dyndns&hostname=my%20host%0D%0AX-Injected%3A%201" + rest << true << "nochg";
+        QTest::newRow("nochg, line break in value, Windows-1252")
+            << 200 << QByteArray("nochg") << QString::fromUtf8("my h\u00f6st\r\nX-Injected: 1")
+            << "system=dyndns&hostname=my%20h%F6st%0D%0AX-Injected%3A%201" + rest << true
+            << "nochg";
         QTest::newRow("unknown answer") << 200 << QByteArray("ok") << "myhost"
                                         << "system=dyndns&hostname=myhost" + rest << true << "ok";
         QTest::newRow("badauth") << 200 << QByteArray("badauth") << "myhost" << QByteArray()
@@ -328,10 +329,10 @@ private slots:
             << 200 << QByteArray("line 1\r\nline 2\r\n") << "10.1.2.3"
             << "/u%20p?ip=10.1.2.3&lan=192.168.0.5&again=10.1.2.3&low=$extip$"
             << "line 1\r\nline 2\r\n";
-        QTest::newRow("line break in address")
-            << 200 << QByteArray("ok") << "10.1.2.3\r\nX-Injected: 1"
-            << "/u%20p?ip=10.1.2.3%0D%0AX-Injected%3A%201&lan=192.168.0.5&again=10.1.2.3%0D%0A"
-               "X-Injected%3A%201&low=$extip$"
+        QTest::newRow("line break in address, Windows-1252")
+            << 200 << QByteArray("ok") << QString::fromUtf8("10.1.2.3\r\nX-Injected: \u00e9")
+            << "/u%20p?ip=10.1.2.3%0D%0AX-Injected%3A%20%E9&lan=192.168.0.5&again=10.1.2.3%0D%0A"
+               "X-Injected%3A%20%E9&low=$extip$"
             << "ok";
         QTest::newRow("404") << 404 << QByteArray("not here") << "10.1.2.3"
                              << "" << failed + "\nHTTP status 404";

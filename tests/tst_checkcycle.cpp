@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace quillet;
 using quillet::test::Harness;
 
@@ -127,6 +129,53 @@ private slots:
                          : QByteArray());
         QCOMPARE(h.actionRuns, changed ? 1 : 0);
         QCOMPARE(h.bytes(QStringLiteral("ip_office.txt")), back + "\r\n192.168.0.5\r\n");
+    }
+
+    // Files of Quillet's own only: a planted link is left alone, a name that leads out of the
+    // folder is refused, and what is created is its owner's whatever the umask.
+    void filesStayInsideAndOwnerOnly()
+    {
+        QTemporaryDir outside;
+        const QString target = outside.filePath(QStringLiteral("target"));
+        QVERIFY(test::writeAll(target, "mine"));
+        Harness h;
+        startSettled(h);
+        QVERIFY(QFile::link(target, h.file(QStringLiteral("ipchange.log"))));
+        const mode_t umask = ::umask(0);
+        // A sibling of the program's folder: a write there would land beside the target.
+        h.form().txtFileName->setText(
+            QStringLiteral("../%1/escaped-ip.txt").arg(QFileInfo(outside.path()).fileName()));
+        h.echo.answer("5.6.7.8");
+        h.app->CheckIPChange();
+        ::umask(umask);
+        QCOMPARE(h.actionRuns, 1);
+        QCOMPARE(test::readAll(target), QByteArray("mine"));
+        QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{"target"});
+        QCOMPARE(h.bytes(QStringLiteral("ip_office.txt")),
+                 QByteArray("5.6.7.8\r\n192.168.0.5\r\n"));
+        QCOMPARE(test::fileMode(h.file(QStringLiteral("ip_office.txt"))), 0600);
+        QVERIFY(h.form().txtFileName->toolTip().startsWith(QStringLiteral("Not used: ")));
+        h.form().txtFileName->setText(QStringLiteral("ip_new.txt"));
+        QVERIFY(!h.form().txtFileName->toolTip().startsWith(QStringLiteral("Not used: ")));
+    }
+
+    // A full disk keeps the address file whole, and the change log gets whole lines only.
+    void fullDiskLosesNothing()
+    {
+        Harness h;
+        test::SmallDisk disk(h.dir.path(), 64 * 1024);
+        if (!disk.ok())
+            QSKIP("mounting a small disk needs root");
+        startSettled(h);
+        const QByteArray log = QByteArray(4096 - 10, 'x') + "\r\n";
+        QVERIFY(test::writeAll(h.file(QStringLiteral("ipchange.log")), log));
+        disk.fill();
+        h.echo.answer("5.6.7.8");
+        h.app->CheckIPChange();
+        QCOMPARE(h.bytes(QStringLiteral("ip_office.txt")),
+                 QByteArray("1.2.3.4\r\n192.168.0.5\r\n"));
+        QCOMPARE(h.bytes(QStringLiteral("ipchange.log")), log);
+        QCOMPARE(h.actionRuns, 1);
     }
 
     void blankFileNameBecomesIpTxt()

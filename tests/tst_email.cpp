@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "actions/SmtpDialogue.h"
 #include "actions/modBase64.h"
 #include "actions/modEMail.h"
 #include "core/DateText.h"
@@ -262,11 +263,10 @@ private slots:
         Mailer m(port, false);
         if (!host.isEmpty())
             m.form.txtSMTPServer->setText(host);
-        setSMTPReplyTimeoutForTesting(
+        m.form.Smtp->setReplyTimeout(
             std::chrono::milliseconds(server.port() == port ? 500 : 10000));
         SendEmail(m.form);
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
-        setSMTPReplyTimeoutForTesting({});
         QVERIFY(m.endedAs(false));
         QCOMPARE(m.tip(), host.isEmpty() ? tip.arg(port) : tip);
         if (log.startsWith(QLatin1Char('*')))
@@ -361,11 +361,10 @@ private slots:
         test::SmtpPeer peer("alice", "secret");
         QVERIFY2(peer.ok(), qPrintable(peer.errorText()));
         Mailer m(peer.port(), false);
-        setSMTPReplyTimeoutForTesting(std::chrono::milliseconds(300));
+        m.form.Smtp->setReplyTimeout(std::chrono::milliseconds(300));
         SendEmail(m.form);
         QThread::msleep(1500);
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
-        setSMTPReplyTimeoutForTesting({});
         QVERIFY2(m.endedAs(true), qPrintable(m.tip()));
         peer.stop();
     }

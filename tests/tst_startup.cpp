@@ -1,6 +1,6 @@
 #include "Harness.h"
 
-#include "core/ConfigFile.h"
+#include "app/ConfigFile.h"
 #include "monitor/CheckCycle.h"
 #include "platform/InputBox.h"
 #include "platform/Timer.h"
@@ -55,7 +55,7 @@ private slots:
         QVERIFY(!platform::isTimerArmed(&h.form(), kCheckTimerId));
         QVERIFY(!isInTray());
         const QList<QByteArray> lines = h.bytes(QStringLiteral("config.txt")).split('\n');
-        QCOMPARE(lines.size(), kConfigLines + 1);
+        QCOMPARE(lines.size(), kSettingCount + 1);
         QCOMPARE(lines.at(9), QByteArray("ip.txt\r"));
 
         // Clean-up runs once however it is reached.
@@ -162,32 +162,6 @@ private slots:
         QCOMPARE(h.app->state().PrevInternalIP, QString());
         QCOMPARE(h.actionRuns, 0);
         QCOMPARE(currentTrayTip(), QStringLiteral("External IP: 1.2.3.4"));
-    }
-
-    void shortConfigSurvivesTheNextShutdown()
-    {
-        Harness h;
-        h.echo.answer("1.2.3.4");
-        const QByteArray old = " 1 \r\nme@example.net\r\nsmtp.example.net\r\n";
-        test::writeAll(h.file(QStringLiteral("config.txt")), old);
-        h.start();
-        QCOMPARE(checkValue(h.form().chkSendEmail), 0);
-        h.form().close();
-        QCOMPARE(h.bytes(QStringLiteral("config.txt.bak")), old);
-        QCOMPARE(h.bytes(QStringLiteral("config.txt")).count("\r\n"), kConfigLines);
-    }
-
-    void failedSaveStillEndsTheRun()
-    {
-        Harness h;
-        h.echo.answer("1.2.3.4");
-        // A directory where the settings file belongs: it cannot be replaced.
-        QVERIFY(QDir(h.dir.path()).mkdir(QStringLiteral("config.txt")));
-        Quillet& app = h.start();
-        QSignalSpy finished(&app, &Quillet::finished);
-        h.form().close();
-        QCOMPARE(finished.size(), 1);
-        QVERIFY(!isInTray());
     }
 
     void shutdownRequestClosesLikeTheCloseBox()

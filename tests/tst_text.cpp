@@ -24,13 +24,7 @@ private slots:
 
     void codePage()
     {
-        // Any byte read survives being written back.
-        QByteArray bytes;
-        for (int b = 0; b <= 0xFF; ++b)
-            bytes.append(static_cast<char>(b));
-        QCOMPARE(fromAnsi(bytes).size(), bytes.size());
-        QCOMPARE(toAnsi(fromAnsi(bytes)), bytes);
-
+        // That any byte read survives being written back, fuzz_text checks.
         QCOMPARE(fromAnsi("\x80\x92\x9f\xe9"), QStringLiteral(u"\u20AC\u2019\u0178\u00E9"));
         QCOMPARE(fromAnsi("\x81\x9d"), QStringLiteral(u"\u0081\u009D"));
         QCOMPARE(toAnsi(QStringLiteral(u"\u20AC\u2019\u0178\u00E9")),

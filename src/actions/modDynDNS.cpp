@@ -9,7 +9,6 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QUrl>
 
 namespace quillet {
 
@@ -47,8 +46,9 @@ constexpr Refusal kRefusals[] = {
 QByteArray DynDnsQuery(const QString& hostName, const QString& address)
 {
     // A comma separates several host names of one account, and is safe in a query.
-    return "system=dyndns&hostname=" + QUrl::toPercentEncoding(toAnsi(hostName), ",") +
-           "&myip=" + QUrl::toPercentEncoding(toAnsi(address)) +
+    // From the Windows-1252 bytes, as the rest of the request.
+    return "system=dyndns&hostname=" + toAnsi(hostName).toPercentEncoding(",") +
+           "&myip=" + toAnsi(address).toPercentEncoding() +
            "&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
 }
 

@@ -5,7 +5,6 @@
 #include "ui/frmMain.h"
 
 #include <QLineEdit>
-#include <QUrl>
 
 namespace quillet {
 
@@ -33,8 +32,8 @@ QByteArray SubstitutedUrl(const QString& urlTemplate, const QString& external,
                           const QString& internal)
 {
     return encodeUnsafeBytes(toAnsi(urlTemplate))
-        .replace("$EXTIP$", QUrl::toPercentEncoding(toAnsi(external)))
-        .replace("$INTIP$", QUrl::toPercentEncoding(toAnsi(internal)));
+        .replace("$EXTIP$", toAnsi(external).toPercentEncoding())
+        .replace("$INTIP$", toAnsi(internal).toPercentEncoding());
 }
 
 QString ExecuteURL(frmMain& form, const QString& urlTemplate)

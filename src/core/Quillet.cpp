@@ -4,11 +4,13 @@
 
 #include "actions/modBase64.h"
 #include "address/modGetHostName.h"
+#include "app/ConfigFile.h"
 #include "core/Ansi.h"
-#include "core/ConfigFile.h"
 #include "core/TextUtil.h"
+#include "core/Warn.h"
 #include "monitor/ActionRunner.h"
 #include "monitor/CheckCycle.h"
+#include "platform/FileAccess.h"
 #include "platform/InputBox.h"
 #include "platform/ProgramDir.h"
 #include "platform/Timer.h"
@@ -16,8 +18,6 @@
 #include "ui/frmMain.h"
 #include "ui/modAddToTray.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,11 +29,6 @@
 namespace quillet {
 
 namespace {
-
-void warn(const QString& message)
-{
-    std::fprintf(stderr, "quillet: %s\n", message.toLocal8Bit().constData());
-}
 
 QString configPath()
 {
@@ -90,19 +85,12 @@ void Quillet::Form_Load()
     f.LastState = f.windowStateValue() == 1 ? 0 : f.windowStateValue();
     AddToTray(f, f.mnuTray);
 
-    const QString config = configPath();
-    if (QFileInfo::exists(config)) {
-        switch (LoadConfig(f, config)) {
-        case LoadOutcome::Loaded:
-            break;
-        case LoadOutcome::TooShort:
-            warn(QStringLiteral("%1 is too short to load; kept as %1.bak").arg(config));
-            break;
-        case LoadOutcome::Unreadable:
-            warn(QStringLiteral("cannot read %1").arg(config));
-            break;
-        }
-    }
+    const ConfigLoad load = LoadConfig(configPath(), f.settings());
+    if (!load.error.isEmpty())
+        warn(load.error);
+    // A file that could not be read is never written over: it may hold what the user needs.
+    configKept_ = load.outcome == LoadOutcome::NotLoaded;
+    f.applySettings(load.settings);
     f.setWindowTitle(run_.AppTitle);
 
     f.lblHostName->setText(GetHostName().replace(QLatin1Char(' '), QLatin1Char('_')));
@@ -116,11 +104,9 @@ void Quillet::Form_Load()
         f.txtFileName->setText(QStringLiteral("ip_") + name + QStringLiteral(".txt"));
     }
 
-    run_.IPFilePath = platform::programFile(f.txtFileName->text());
-    if (!f.txtFileName->text().isEmpty()) {
-        if (QFileInfo(run_.IPFilePath).isFile())
-            readPreviousAddresses();
-        else
+    if (IsPlainFileName(f.txtFileName->text())) {
+        run_.IPFilePath = platform::programFile(f.txtFileName->text());
+        if (!readPreviousAddresses())
             CheckIPChange();
     }
 
@@ -128,18 +114,22 @@ void Quillet::Form_Load()
     run_.FirstLoad = false;
 }
 
-void Quillet::readPreviousAddresses()
+bool Quillet::readPreviousAddresses()
 {
-    QFile file(run_.IPFilePath);
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const QStringList lines = SplitLines(fromAnsi(file.read(64 * 1024)), 2);
+    const platform::FileRead file = platform::readOwnFile(run_.IPFilePath, 64 * 1024);
+    if (!file.ok) {
+        if (file.exists)
+            warn(file.error);
+        return file.exists;
+    }
+    const QStringList lines = SplitLines(fromAnsi(file.bytes), 2);
     if (!lines.isEmpty())
         run_.PrevExternalIP = TrimBlanks(lines.at(0));
     if (lines.size() > 1)
         run_.PrevInternalIP = TrimBlanks(lines.at(1));
     form_->txtExternalIP->setText(run_.PrevExternalIP);
     form_->txtInternalIP->setText(run_.PrevInternalIP);
+    return true;
 }
 
 void Quillet::CheckIPChange()
@@ -176,9 +166,13 @@ void Quillet::CleanUp()
     cleanedUp_ = true;
 
     platform::KillTimer(form_.get(), kCheckTimerId);
+    const QString path = configKept_ ? configPath() + QStringLiteral(".unsaved") : configPath();
     QString error;
-    if (!SaveConfig(*form_, configPath(), &error))
-        warn(QStringLiteral("cannot write %1: %2").arg(configPath(), error));
+    if (!SaveConfig(form_->settings(), path, &error))
+        warn(QStringLiteral("the settings of this session are lost: %1").arg(error));
+    else if (configKept_)
+        warn(QStringLiteral("%1 was kept as it is; this session's settings are in %2")
+                 .arg(configPath(), path));
     RemoveFromTray();
     emit finished();
 }

@@ -54,12 +54,14 @@ private:
     void Form_Load();
     void Form_Unload();
     void CleanUp();
-    void readPreviousAddresses();
+    // False when there is no address file.
+    bool readPreviousAddresses();
     void runActions(RunCause cause);
 
     std::unique_ptr<frmMain> form_;
     RunState run_;
     bool cleanedUp_ = false;
+    bool configKept_ = false;
 };
 
 } // namespace quillet

@@ -1,5 +1,7 @@
 #include "core/TextUtil.h"
 
+#include <algorithm>
+
 namespace quillet {
 
 QString TrimBlanks(const QString& text)
@@ -23,10 +25,13 @@ QStringList SplitLines(const QString& text, qsizetype maxLines)
                text.at(end) != QLatin1Char('\n'))
             ++end;
         lines.append(text.mid(start, end - start));
-        if (end < text.size() && text.at(end) == QLatin1Char('\r'))
-            ++end;
-        if (end < text.size() && text.at(end) == QLatin1Char('\n'))
-            ++end;
+        // CR LF, LF CR, or either alone ends one line.
+        if (end < text.size()) {
+            const QChar first = text.at(end++);
+            const QChar pair = first == QLatin1Char('\r') ? QLatin1Char('\n') : QLatin1Char('\r');
+            if (end < text.size() && text.at(end) == pair)
+                ++end;
+        }
         start = end;
     }
     return lines;
@@ -50,6 +55,16 @@ bool IsIPv4Address(QStringView text)
             return false;
     }
     return true;
+}
+
+bool IsPlainFileName(const QString& name)
+{
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return false;
+    return std::none_of(name.cbegin(), name.cend(), [](QChar c) {
+        return c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 ||
+               c.unicode() == 0x7f;
+    });
 }
 
 QString TrimNull(const QString& text)

@@ -5,13 +5,13 @@
 #include "core/DateText.h"
 #include "core/RunState.h"
 #include "core/TextUtil.h"
+#include "core/Warn.h"
+#include "platform/FileAccess.h"
 #include "platform/ProgramDir.h"
 #include "ui/frmMain.h"
 #include "ui/modAddToTray.h"
 
-#include <QFile>
 #include <QLineEdit>
-#include <QSaveFile>
 
 namespace quillet {
 
@@ -19,24 +19,20 @@ namespace {
 
 const QString kUnknownAddress = QStringLiteral("0.0.0.0");
 
-bool writeAddressFile(const QString& path, const QString& external, const QString& internal)
+void writeAddressFile(const QString& path, const QString& external, const QString& internal)
 {
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    const QByteArray content = toAnsi(external) + "\r\n" + toAnsi(internal) + "\r\n";
-    if (file.open(QIODevice::WriteOnly) && file.write(content) == content.size() && file.commit())
-        return true;
-    file.cancelWriting();
-    return false;
+    QString error;
+    if (!platform::writeOwnFile(path, toAnsi(external) + "\r\n" + toAnsi(internal) + "\r\n",
+                                &error))
+        warn(error);
 }
 
-bool appendToChangeLog(const QString& line)
+void appendToChangeLog(const QString& line)
 {
-    QFile log(platform::programFile(QStringLiteral("ipchange.log")));
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
-    const QByteArray bytes = toAnsi(line) + "\r\n";
-    return log.write(bytes) == bytes.size();
+    QString error;
+    if (!platform::appendToOwnFile(platform::programFile(QStringLiteral("ipchange.log")),
+                                   toAnsi(line) + "\r\n", &error))
+        warn(error);
 }
 
 } // namespace
@@ -71,7 +67,12 @@ void CheckIPChange(frmMain& form, RunState& run, const std::function<void()>& ex
         form.txtExternalIP->setText(external);
         if (TrimBlanks(form.txtFileName->text()).isEmpty())
             form.txtFileName->setText(QStringLiteral("ip.txt"));
-        run.IPFilePath = platform::programFile(form.txtFileName->text());
+        // A name that would lead out of the program's folder is refused (the box says so);
+        // the last good one stays in force.
+        if (IsPlainFileName(form.txtFileName->text()))
+            run.IPFilePath = platform::programFile(form.txtFileName->text());
+        else if (run.IPFilePath.isEmpty())
+            run.IPFilePath = platform::programFile(QStringLiteral("ip.txt"));
         writeAddressFile(run.IPFilePath, external, internal);
 
         // The page's own "0.0.0.0" is no address either: nothing to compare it with.

@@ -1,8 +1,8 @@
 #include "platform/FtpPut.h"
 
 #include "platform/CurlSupport.h"
+#include "platform/FileAccess.h"
 
-#include <QFile>
 #include <QUrl>
 
 #include <algorithm>
@@ -86,18 +86,17 @@ FtpPutResult ftpPutFile(const FtpPutRequest& request)
         result.error = QStringLiteral("Not a server name: %1").arg(request.host);
         return result;
     }
-    QFile file(request.localFile);
-    Upload upload;
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileBytes) {
-        result.error = QStringLiteral("Cannot send %1: %2")
-                           .arg(request.localFile,
-                                file.isOpen() ? QStringLiteral("too large") : file.errorString());
+    const FileRead file = readOwnFile(request.localFile, kMaxFileBytes);
+    if (!file.ok || file.cut) {
+        result.error = file.ok ? QStringLiteral("%1: too large to be ours").arg(request.localFile)
+                               : file.error;
         return result;
     }
     // WORKAROUND: libcurl on Unix turns every LF of an ASCII upload into CR LF, so a file
     // that already has CR LF would go out as CR CR LF. Handing it LF alone gives CR LF once
     // (RFC 959 section 3.1.1.1).
-    upload.data = file.readAll().replace("\r\n", "\n");
+    Upload upload;
+    upload.data = QByteArray(file.bytes).replace("\r\n", "\n");
 
     curl::Easy handle = curl::newEasy();
     if (!handle) {

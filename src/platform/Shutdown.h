@@ -4,7 +4,7 @@
 
 namespace quillet::platform {
 
-// Turns SIGTERM and SIGINT into one call of `onRequest` on the user-interface thread.
+// Turns SIGTERM, SIGINT and SIGHUP into one call of `onRequest` on the user-interface thread.
 // The signal handler itself only writes to a pipe and raises a flag.
 void installShutdownSignals(std::function<void()> onRequest);
 

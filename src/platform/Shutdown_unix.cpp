@@ -47,8 +47,9 @@ void installShutdownSignals(std::function<void()> onRequest)
     action.sa_handler = &onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGINT, &action, nullptr);
+    // SIGHUP too: the terminal that started Quillet was closed, and the settings still count.
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }
 
 bool shutdownRequested()

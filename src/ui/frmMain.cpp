@@ -3,6 +3,8 @@
 #include "actions/modEMail.h"
 #include "core/DateText.h"
 #include "core/Endpoints.h"
+#include "core/Settings.h"
+#include "core/TextUtil.h"
 #include "platform/Launcher.h"
 #include "platform/ProgramDir.h"
 #include "platform/TrayIcon.h"
@@ -82,6 +84,9 @@ QFrame* panel(QWidget* parent, const char* name, QRect r)
     return f;
 }
 
+const QString kFileNameTip =
+    QStringLiteral("What you want the file to be called on the FTP server");
+
 constexpr int kRow = 20; // one row of a panel, in pixels
 constexpr int kEditH = 18;
 
@@ -149,6 +154,7 @@ frmMain::frmMain(QWidget* parent)
     for (QLabel* status : lblStatus)
         status->installEventFilter(this);
     connect(txtSMTPlog, &QPlainTextEdit::textChanged, this, &frmMain::txtSMTPlog_Change);
+    connect(txtFileName, &QLineEdit::textChanged, this, &frmMain::txtFileName_Change);
 
     connect(mnuTrayRestore, &QAction::triggered, this, &frmMain::mnuTrayRestore_Click);
     connect(mnuTrayMove, &QAction::triggered, this, &frmMain::mnuTrayMove_Click);
@@ -229,8 +235,7 @@ void frmMain::buildControls()
     chkUploadFile->setToolTip(
         QStringLiteral("If you have web space accessible by FTP, you can store the IP file there "
                        "for access by your server-side scripts, or other."));
-    txtFileName = edit(this, "txtFileName", {90, y, 180, kEditH},
-                       QStringLiteral("What you want the file to be called on the FTP server"));
+    txtFileName = edit(this, "txtFileName", {90, y, 180, kEditH}, kFileNameTip);
     Label1 = label(this, "Label1", {276, y, 124, kEditH}, QStringLiteral("to FTP server:"));
     y += kRow;
     lblFTPserver = label(this, "lblFTPserver", {16, y, 110, kEditH}, QStringLiteral("Server:"));
@@ -496,6 +501,32 @@ void frmMain::SetTrayMenuItems(const qint16& window_state)
     mnuTraySize->setEnabled(row.size);
 }
 
+void frmMain::applySettings(const Settings& settings)
+{
+    for (const SettingField& field : kSettingFields) {
+        const QString name = QString::fromLatin1(field.control);
+        if (const auto* box = std::get_if<int Settings::*>(&field.member))
+            setCheckValue(findChild<QCheckBox*>(name), settings.*(*box));
+        else
+            findChild<QLineEdit*>(name)->setText(settings.*
+                                                 std::get<QString Settings::*>(field.member));
+    }
+}
+
+Settings frmMain::settings() const
+{
+    Settings settings;
+    for (const SettingField& field : kSettingFields) {
+        const QString name = QString::fromLatin1(field.control);
+        if (const auto* box = std::get_if<int Settings::*>(&field.member))
+            settings.*(*box) = checkValue(findChild<QCheckBox*>(name));
+        else
+            settings.*std::get<QString Settings::*>(field.member) =
+                findChild<QLineEdit*>(name)->text();
+    }
+    return settings;
+}
+
 void frmMain::setMakerLink(const QString& url)
 {
     lblHyperlink->setText(url);
@@ -623,6 +654,20 @@ void frmMain::lblHyperlink_Click()
         platform::openWithDesktop(QUrl(url));
 }
 
+void frmMain::txtFileName_Change()
+{
+    // The check cycle refuses such a name; the box says why while it holds one.
+    const QString name = txtFileName->text();
+    const bool refused = !IsPlainFileName(name) && !TrimBlanks(name).isEmpty();
+    txtFileName->setToolTip(refused ? QStringLiteral("Not used: the address file's name must be "
+                                                     "a plain file name, without \"/\", \"\\\" "
+                                                     "or \"..\"; the last good name stays in force")
+                                    : kFileNameTip);
+    QPalette p = txtFileName->palette();
+    p.setColor(QPalette::Text, refused ? QColor(255, 0, 0) : QColor(Qt::white));
+    txtFileName->setPalette(p);
+}
+
 void frmMain::txtSMTPlog_Change()
 {
     // The newest line of the transcript stays in view.
@@ -697,17 +742,7 @@ void frmMain::chkExecuteURL_Click()
 void frmMain::createWinsock1()
 {
     Winsock1 = new platform::Winsock(this);
-    connect(Winsock1, &platform::Winsock::DataArrival, this, &frmMain::Winsock1_DataArrival);
-    connect(Winsock1, &platform::Winsock::Error, this,
-            [this](QAbstractSocket::SocketError number, const QString& description) {
-                SMTPSocketError(*this, number, description);
-            });
-    connect(Winsock1, &platform::Winsock::Closed, this, [this] { SMTPSocketClosed(*this); });
-}
-
-void frmMain::Winsock1_DataArrival()
-{
-    SMTPDataArrival(*this);
+    Smtp = CreateSmtpDialogue(*this);
 }
 
 bool frmMain::SendDataAndLog(const QString& strData)

@@ -20,6 +20,9 @@ class Winsock;
 
 namespace quillet {
 
+class SmtpDialogue;
+struct Settings;
+
 // Value of a check box as the settings file and the actions see it:
 // 0 unticked, 1 ticked, 2 greyed.
 int checkValue(const QCheckBox* box);
@@ -129,6 +132,10 @@ public:
     // 1 minimised or hidden in the tray, 2 maximised); any other value changes nothing.
     void SetTrayMenuItems(const qint16& window_state);
 
+    // Every setting into its control (the enabling rules follow the ticks), and back.
+    void applySettings(const Settings& settings);
+    Settings settings() const;
+
     // The maker's web address as the link's caption and tag; an empty one hides the link.
     void setMakerLink(const QString& url);
 
@@ -160,6 +167,7 @@ private:
     void lblViewIPChangeLog_Click();
     void lblHyperlink_Click();
     void txtSMTPlog_Change();
+    void txtFileName_Change();
 
     void chkSendEmail_Click();
     void chkAuthentication_Click();
@@ -167,10 +175,10 @@ private:
     void chkUpdateDynDNS_Click();
     void chkExecuteURL_Click();
 
-    // SMTP socket and its event handlers; the dialogue itself is modEMail's.
+    // The SMTP socket and the dialogue that talks through it.
 public:
     platform::Winsock* Winsock1 = nullptr;
-    void Winsock1_DataArrival();
+    SmtpDialogue* Smtp = nullptr;
     // Sends `strData` and appends it (or `shown`, where it must not be read) to txtSMTPlog;
     // false, with nothing appended, when the socket is not connected.
     bool SendDataAndLog(const QString& strData);

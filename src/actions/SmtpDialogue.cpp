@@ -1,0 +1,304 @@
+#include "actions/SmtpDialogue.h"
+
+#include "actions/modBase64.h"
+#include "core/DateText.h"
+#include "core/TextUtil.h"
+
+#include <QRandomGenerator>
+#include <QRegularExpression>
+
+#include <utility>
+
+namespace quillet {
+
+namespace {
+
+// Far beyond any real reply (RFC 5321, 4.5.3.1.5: 512 octets a line), small enough to hold.
+constexpr qsizetype kMaxReplyChars = 64 * 1024;
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+bool isDigit(QChar c)
+{
+    return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+}
+
+// A line break inside a command argument would start a command of its own.
+QString commandText(QString text)
+{
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    return text;
+}
+
+// RFC 5321, 4.5.2: a line of the mail data that begins with a dot gets one more, so that no
+// text of ours can end the DATA phase early.
+QString dotStuffed(const QString& data)
+{
+    QString out;
+    out.reserve(data.size() + 8);
+    bool lineStart = true;
+    for (const QChar c : data) {
+        if (lineStart && c == QLatin1Char('.'))
+            out += QLatin1Char('.');
+        out += c;
+        lineStart = c == QLatin1Char('\n');
+    }
+    return out;
+}
+
+// Every line of the mail data ends in CR LF (RFC 5321, 2.3.8), whatever a text brought.
+QString crLfLines(QString text)
+{
+    text.replace(kCrLf, QStringLiteral("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.replace(QLatin1Char('\n'), kCrLf);
+}
+
+// The right-hand side of the Message-ID: the sender's domain, else the computer's name.
+QString messageIdDomain(const QString& sender, const QString& host)
+{
+    const auto dotAtom = [](const QString& text) {
+        static const QRegularExpression re(QStringLiteral("^[A-Za-z0-9-]+(\\.[A-Za-z0-9-]+)*$"));
+        return re.match(text).hasMatch();
+    };
+    const QString domain = sender.section(QLatin1Char('@'), -1);
+    if (sender.contains(QLatin1Char('@')) && dotAtom(domain))
+        return domain;
+    QString name = host;
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.-]")), QStringLiteral("-"));
+    return dotAtom(name) ? name : QStringLiteral("localhost");
+}
+
+// The notice, with the header fields receiving servers require (RFC 5322, 3.6) before the
+// subject line; a header value never holds a line break of its own.
+QString messageText(const SmtpInputs& in)
+{
+    const QString host = in.host;
+    const QString sender = commandText(in.sender);
+    const QDateTime when = now();
+    const QString id = QStringLiteral("<%1.%2@%3>")
+                           .arg(when.toUTC().toString(QStringLiteral("yyyyMMddhhmmss")))
+                           .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'))
+                           .arg(messageIdDomain(sender, host));
+    const QString header =
+        QStringLiteral("Date: ") + Rfc5322DateTime(when) + kCrLf + QStringLiteral("From: ") +
+        sender + kCrLf + QStringLiteral("To: ") + TrimBlanks(commandText(in.recipient)) + kCrLf +
+        QStringLiteral("Message-ID: ") + id + kCrLf + QStringLiteral("MIME-Version: 1.0") + kCrLf +
+        QStringLiteral("Content-Type: text/plain; charset=windows-1252") + kCrLf +
+        QStringLiteral("Content-Transfer-Encoding: 8bit") + kCrLf +
+        QStringLiteral("SUBJECT:IP Change Notification for PC ") + commandText(host) + kCrLf;
+    const QString body =
+        QStringLiteral("\n\nPC:") + host + QLatin1Char('\n') + in.external + QLatin1Char('\n') +
+        in.internal + QLatin1Char('\n') +
+        QStringLiteral("This is an automated message from the Tarnwick Quillet software.\n"
+                       "Please do not reply to this message.\n"
+                       "Your computer's IP address has changed.\n"
+                       "The new external and internal IP addresses can be found at the top of "
+                       "the body of this email. Thank you.\n");
+    return dotStuffed(header + crLfLines(body)) + QStringLiteral(".\r\n");
+}
+
+// RFC 4954, 4: each credential is one line, however long its encoding.
+QString credentialLine(const QString& text)
+{
+    return Base64EncodeUnbroken(text) + kCrLf;
+}
+
+// The greeting's argument: the external address as an address literal (RFC 5321, 4.1.3),
+// or, with no address known, the computer's name.
+QString greetingName(const SmtpInputs& in)
+{
+    const QString external = in.external;
+    if (IsIPv4Address(external) && external != QLatin1String("0.0.0.0"))
+        return QLatin1Char('[') + external + QLatin1Char(']');
+    const QString host =
+        commandText(in.host).simplified().replace(QLatin1Char(' '), QLatin1Char('_'));
+    return host.isEmpty() ? QStringLiteral("localhost") : host;
+}
+
+// Where the first whole reply of `text` from `lineStart` on ends, or -1 while its last line
+// has not come; `lineStart` moves past the lines known complete. Only a line of three digits
+// and "-" is followed by more of the reply (RFC 5321, 4.2.1).
+qsizetype replyEnd(const QString& text, qsizetype& lineStart)
+{
+    for (;;) {
+        const qsizetype end = text.indexOf(kCrLf, lineStart);
+        if (end < 0)
+            return -1;
+        const QStringView line = QStringView(text).mid(lineStart, end - lineStart);
+        const bool continued = line.size() >= 4 && isDigit(line[0]) && isDigit(line[1]) &&
+                               isDigit(line[2]) && line[3] == QLatin1Char('-');
+        lineStart = end + 2;
+        if (!continued)
+            return lineStart;
+    }
+}
+
+bool isAccepted(const QString& reply)
+{
+    static const QStringList accepted = {QStringLiteral("220"), QStringLiteral("250"),
+                                         QStringLiteral("221"), QStringLiteral("235"),
+                                         QStringLiteral("334"), QStringLiteral("354")};
+    return accepted.contains(reply.left(3));
+}
+
+// The first whole reply in `text` that refuses, or empty text.
+QString firstRefusal(const QString& text)
+{
+    qsizetype start = 0;
+    qsizetype lineStart = 0;
+    for (qsizetype end; (end = replyEnd(text, lineStart)) >= 0; start = end) {
+        const QString reply = text.mid(start, end - start);
+        if (!isAccepted(reply))
+            return reply;
+    }
+    return {};
+}
+
+} // namespace
+
+SmtpDialogue::SmtpDialogue(SmtpLink link, QObject* parent)
+    : QObject(parent)
+    , link_(std::move(link))
+{
+    replyTimer_.setSingleShot(true);
+    connect(&replyTimer_, &QTimer::timeout, this, &SmtpDialogue::replyTimedOut);
+}
+
+void SmtpDialogue::start()
+{
+    state_ = 0;
+    reply_.clear();
+    lineStart_ = 0;
+    running_ = true;
+    armReplyTimer();
+}
+
+void SmtpDialogue::armReplyTimer()
+{
+    waitClock_.start();
+    replyTimer_.start(replyTimeout_);
+}
+
+void SmtpDialogue::replyTimedOut()
+{
+    // A timer this late means the thread was busy (the runner's other actions block it while
+    // the dialogue goes on), so an answer may be waiting unread: listen once more.
+    const auto slack = replyTimeout_ / 10 + std::chrono::milliseconds(100);
+    if (std::chrono::milliseconds(waitClock_.elapsed()) > replyTimeout_ + slack) {
+        armReplyTimer();
+        return;
+    }
+    fail(QStringLiteral("The SMTP server sent no complete reply within %1 s")
+             .arg(static_cast<double>(replyTimeout_.count()) / 1000.0));
+}
+
+void SmtpDialogue::fail(const QString& why)
+{
+    if (!running_)
+        return;
+    running_ = false;
+    replyTimer_.stop();
+    if (!reply_.isEmpty())
+        link_.log(QStringLiteral("s:") + std::exchange(reply_, {}));
+    // Not answered: the connection closes right after it.
+    link_.send(QStringLiteral("QUIT") + kCrLf, QStringLiteral("QUIT") + kCrLf);
+    link_.end(false, why);
+}
+
+// The next line of the dialogue, after an accepted reply in the current state; nothing
+// after the answer to QUIT.
+QString SmtpDialogue::nextLine(const SmtpInputs& in)
+{
+    switch (state_) {
+    case 0:
+        // The one place the authentication setting is read: it chooses the path.
+        if (!in.authentication) {
+            state_ = 4;
+            return QStringLiteral("HELO ") + greetingName(in) + kCrLf;
+        }
+        state_ = 1;
+        return QStringLiteral("EHLO ") + greetingName(in) + kCrLf;
+    case 1:
+        state_ = 2;
+        return QStringLiteral("AUTH LOGIN") + kCrLf;
+    case 2:
+        state_ = 3;
+        return credentialLine(in.user);
+    case 3:
+        state_ = 4;
+        return credentialLine(in.password);
+    case 4:
+        state_ = 5;
+        return QStringLiteral("MAIL FROM:<") + commandText(in.sender) + QStringLiteral(">") + kCrLf;
+    case 5:
+        state_ = 6;
+        return QStringLiteral("RCPT TO:<") + TrimBlanks(commandText(in.recipient)) +
+               QStringLiteral(">") + kCrLf;
+    case 6:
+        state_ = 7;
+        return QStringLiteral("DATA") + kCrLf;
+    case 7:
+        state_ = 8;
+        return messageText(in);
+    case 8:
+        state_ = 9;
+        return QStringLiteral("QUIT") + kCrLf;
+    default:
+        return {};
+    }
+}
+
+// Answers an accepted reply with the next line; false when the dialogue has ended.
+bool SmtpDialogue::takeStep()
+{
+    if (state_ == 9) {
+        running_ = false;
+        replyTimer_.stop();
+        state_ = 0;
+        link_.end(true, {});
+        return false;
+    }
+    // The transcript is on screen; a password must not be readable there, even as Base64.
+    const bool password = state_ == 3;
+    const QString line = nextLine(link_.inputs());
+    if (!link_.send(line, password ? QStringLiteral("(password hidden)\r\n") : line)) {
+        fail(QStringLiteral("The connection to the SMTP server was lost"));
+        return false;
+    }
+    armReplyTimer();
+    return true;
+}
+
+void SmtpDialogue::received(const QString& data)
+{
+    if (!running_)
+        return;
+    reply_ += data;
+    const qsizetype end = replyEnd(reply_, lineStart_);
+    if (end < 0) {
+        if (reply_.size() > kMaxReplyChars)
+            fail(QStringLiteral("The SMTP server's reply is too long"));
+        return;
+    }
+    const QString arrived = std::exchange(reply_, {});
+    lineStart_ = 0;
+    link_.log(QStringLiteral("s:") + arrived);
+    link_.showReply(arrived);
+    if (!isAccepted(arrived)) {
+        fail(arrived);
+        return;
+    }
+    // A server answers each command once (RFC 5321, 4.1.1): what came after the first whole
+    // reply answers nothing sent yet, so it never answers the next line. A refusal among it
+    // (a 535 right behind a 334) still decides: what the server says to the next line would
+    // only hide it.
+    if (takeStep()) {
+        const QString refusal = firstRefusal(arrived.mid(end));
+        if (!refusal.isEmpty())
+            fail(refusal);
+    }
+}
+
+} // namespace quillet

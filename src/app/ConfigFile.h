@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/Settings.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace quillet {
+
+// "config.txt": one setting a line in the order of kSettingFields, CR LF after every line,
+// Windows-1252; a check box as " 1 ".
+
+enum class LoadOutcome {
+    Loaded,    // every line applied (a bad check-box line leaves only that box alone)
+    Missing,   // no file: the settings keep their values
+    TooShort,  // fewer lines than settings: nothing applied, the file kept as ".bak"
+    NotLoaded, // unreadable, no regular file, or a line too long: nothing applied, and the
+               // file must not be written over
+};
+
+struct ConfigLoad {
+    LoadOutcome outcome = LoadOutcome::Missing;
+    Settings settings; // what was applied over the settings passed in
+    QString error;     // for TooShort and NotLoaded: what happened, naming the file
+};
+
+// Reads the file at `path` over `settings`: at most one line a setting, each at most
+// kMaxSettingChars, never more of a huge file.
+ConfigLoad LoadConfig(const QString& path, const Settings& settings);
+
+// The same for the file's bytes.
+LoadOutcome ParseConfig(const QByteArray& bytes, Settings& settings);
+QByteArray ConfigText(const Settings& settings);
+
+// Writes the settings to `path`: whole, or not at all and the old file kept.
+bool SaveConfig(const Settings& settings, const QString& path, QString* error = nullptr);
+
+// The number a check-box line starts with, rounded half to even, or nothing when the
+// value is no valid box value (0, 1 or 2). A line without a number, or a number too small
+// to tell from 0, counts as 0.
+std::optional<int> parseCheckValue(const QString& line);
+
+} // namespace quillet

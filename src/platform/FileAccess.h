@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quillet::platform {
+
+// Quillet's own files: only regular files are read or written, never through a symbolic
+// link, a FIFO, a device or a directory; every file created is readable by its owner only,
+// whatever the umask; a write that fails leaves the old file whole. Each failure comes back
+// as a sentence naming the file.
+
+struct FileRead {
+    bool exists = false; // something is there under that name
+    bool ok = false;     // it is a regular file and was read
+    QByteArray bytes;    // at most the limit asked for
+    bool cut = false;    // the file holds more than that
+    QString error;
+};
+
+// Reads at most `maxBytes` of the file at `path`.
+FileRead readOwnFile(const QString& path, qint64 maxBytes);
+
+// Replaces the file at `path` with `bytes` in one step: on disk in full, or not at all.
+bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error);
+
+// Appends `bytes` to the file at `path` (created when missing): all of them, or none.
+bool appendToOwnFile(const QString& path, const QByteArray& bytes, QString* error);
+
+} // namespace quillet::platform
