@@ -7,7 +7,8 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libcurl4-ope
           libgl-dev ca-certificates fonts-liberation2)
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(python3 php-cli clang-format python3-aiosmtpd python3-pyftpdlib
-               xvfb xauth trayer xdotool x11-utils imagemagick openbox)
+               xvfb xauth trayer xdotool x11-utils imagemagick openbox
+               clang libclang-rt-14-dev)
 fi
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, then builds and runs every test twice: in a normal build and
-# in a debug build with AddressSanitizer and UndefinedBehaviorSanitizer. The test builds
+# in a debug build with AddressSanitizer and UndefinedBehaviorSanitizer; then runs each
+# fuzz target for a short while from its seed corpus. The test builds
 # point the echo page and the DynDNS service at the loopback interface, where nothing
 # answers unless a test starts a server, so no test reaches beyond this machine.
 set -euo pipefail
@@ -8,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 ./scripts/deps.sh --tests
 
-files=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 2>/dev/null || true)
+files=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'fuzz/*.cpp' 2>/dev/null || true)
 if [[ -n "$files" ]]; then
     echo "== clang-format"
     # shellcheck disable=SC2086
@@ -28,3 +29,22 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUILLET_SANITIZE=ON
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+echo "== fuzz (15 s a target; fuzz/README.md runs them longer)"
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DQUILLET_FUZZ=ON "${loopback[@]}"
+cmake --build build-fuzz -j "$jobs"
+for target in settings smtp text requests; do
+    found=$(mktemp -d)
+    log=build-fuzz/fuzz_$target.log
+    status=0
+    ./build-fuzz/fuzz/fuzz_$target -max_total_time=15 -print_final_stats=1 \
+        -artifact_prefix=build-fuzz/ "$found" fuzz/corpus/$target >"$log" 2>&1 || status=$?
+    rm -rf "$found"
+    echo "fuzz_$target: $(grep -E '^stat::number_of_executed_units' "$log")"
+    if [[ $status -ne 0 ]]; then
+        tail -n 40 "$log"
+        echo "fuzz_$target found a fault; the input is in build-fuzz/"
+        exit 1
+    fi
+done
