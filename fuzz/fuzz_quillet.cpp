@@ -83,6 +83,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     link.log = [](const QString&) {};
     link.showReply = [](const QString&) {};
     link.end = [&](bool, const QString&) { ended = true; };
+    link.startTls = [&] { self->encrypted(QStringLiteral("TLSv1.3")); };
     SmtpDialogue dialogue(link);
     self = &dialogue;
     dialogue.start();

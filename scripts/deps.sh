@@ -8,7 +8,7 @@ packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libcurl4-ope
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(python3 php-cli clang-format python3-aiosmtpd python3-pyftpdlib
                xvfb xauth trayer xdotool x11-utils imagemagick openbox
-               clang libclang-rt-14-dev)
+               clang libclang-rt-14-dev python3-openssl python3-cryptography)
 fi
 
 missing=()

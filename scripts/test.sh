@@ -16,7 +16,7 @@ if [[ -n "$files" ]]; then
     clang-format --dry-run -Werror $files
 fi
 
-loopback=(-DQUILLET_ECHO_HOST=127.0.0.1:9 -DQUILLET_DYNDNS_HOST=127.0.0.1:9)
+loopback=(-DQUILLET_ECHO_HOST=127.0.0.1:9 -DQUILLET_ECHO_HTTPS=OFF -DQUILLET_DYNDNS_HOST=127.0.0.1:9)
 jobs=$(nproc)
 
 echo "== normal build"

@@ -9,6 +9,7 @@
 
 #include <QCheckBox>
 #include <QColor>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -70,8 +71,9 @@ class TestActions : public QObject {
     }
     void tickDynDns(const HttpPeer& peer)
     {
-        setDynDnsHostForTesting(peer.hostPort());
         setCheckValue(form->chkUpdateDynDNS, 1);
+        form->cboDDNSservice->setCurrentText(peer.hostPort());
+        setCheckValue(form->chkDDNShttps, 0);
         form->txtDDNSusername->setText(QStringLiteral("user"));
         form->txtDDNSpassword->setText(QStringLiteral("p@ss:/#word"));
         form->txtDDNShostname->setText(QStringLiteral("myhost"));
@@ -173,6 +175,48 @@ private slots:
                      .hasMatch());
     }
 
+    // FTPS: AUTH TLS before the log-in, commands and data encrypted over a passive data
+    // connection. An untrusted certificate, or a server without TLS, fails before the log-in.
+    void ftps()
+    {
+        test::trustAuthorities(test::tlsFile("ca.pem"));
+        FtpPeer server(kFtpUser, kFtpPassword, test::tlsFile("server.pem"));
+        FtpPeer plain(kFtpUser, kFtpPassword);
+        QVERIFY2(server.ok() && plain.ok(), "pyftpdlib peers did not start");
+        tickFtp(server.port());
+        setCheckValue(form->chkFTPS, 1);
+        run();
+        expectStatus(1, QStringLiteral("FTP Upload Success @ "), kGreen);
+        QCOMPARE(test::readAll(server.root() + QStringLiteral("/ip_office.txt")),
+                 QByteArray(kAddressFile).replace("\r\n", "\n"));
+        const QString commands = transcript(server);
+        QVERIFY2(QRegularExpression(
+                     QStringLiteral("^AUTH TLS\n.*^USER office\n.*^PBSZ 0\n^PROT P\n.*^(EPSV|PASV) "
+                                    ".*^TYPE A\n.*^STOR /ip_office.txt\n"),
+                     QRegularExpression::MultilineOption |
+                         QRegularExpression::DotMatchesEverythingOption)
+                     .match(commands)
+                     .hasMatch(),
+                 qPrintable(commands));
+        QVERIFY(!commands.contains(QStringLiteral("PORT ")));
+
+        const QList<std::pair<FtpPeer*, QString>> refusals = {{&server, "other-ca.pem"},
+                                                              {&plain, "ca.pem"}};
+        for (const auto& [peer, trusted] : refusals) {
+            test::trustAuthorities(test::tlsFile(trusted));
+            tickFtp(peer->port());
+            const QString before = transcript(*peer);
+            run();
+            expectStatus(1, QStringLiteral("FTP Upload Failure @ "), kRed);
+            QVERIFY2(form->lblStatus[1]->toolTip().startsWith(
+                         peer == &plain ? "500 " : "certificate not trusted: issued by an unknown"),
+                     qPrintable(form->lblStatus[1]->toolTip()));
+            // libcurl asks AUTH SSL after a refused AUTH TLS; never USER in the clear.
+            const QString sent = transcript(*peer).mid(before.size());
+            QVERIFY2(sent.startsWith("AUTH TLS\n") && !sent.contains("USER"), qPrintable(sent));
+        }
+    }
+
     void ftpFailures_data()
     {
         // "%1" the server's port, "%2" one nothing listens on, "%3" the server's port + 65536
@@ -265,7 +309,8 @@ private slots:
         tickDynDns(peer);
         form->txtDDNShostname->setText(hostName);
         if (status == 0)
-            setDynDnsHostForTesting(QStringLiteral("127.0.0.1:%1").arg(test::unusedPort()));
+            form->cboDDNSservice->setCurrentText(
+                QStringLiteral("127.0.0.1:%1").arg(test::unusedPort()));
         run();
 
         expectStatus(2, QStringLiteral("DDNS Update %1 @ ").arg(success ? "Success" : "Failure"),
@@ -280,6 +325,27 @@ private slots:
                      QString::fromLatin1("Basic " + QByteArray("user:p@ss:/#word").toBase64()));
             QVERIFY(header(requests[0], QStringLiteral("X-Injected")).isEmpty());
         }
+    }
+
+    // Over HTTPS the credentials go only to the service whose certificate is trusted.
+    void dynDnsOverHttps()
+    {
+        HttpPeer peer(QStringLiteral("serve"), test::tlsFile("server.pem"));
+        QVERIFY(peer.ok());
+        peer.answer("good 10.1.2.3");
+        tickDynDns(peer);
+        setCheckValue(form->chkDDNShttps, 1);
+        for (const char* trusted : {"ca.pem", "other-ca.pem"}) {
+            test::trustAuthorities(test::tlsFile(trusted));
+            run();
+        }
+        expectStatus(2, QStringLiteral("DDNS Update Failure @ "), kRed);
+        QCOMPARE(form->lblStatus[2]->toolTip(),
+                 "certificate not trusted: issued by an unknown authority");
+        const QList<QVariantMap> requests = peer.requests();
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(header(requests[0], QStringLiteral("Authorization")),
+                 QString::fromLatin1("Basic " + QByteArray("user:p@ss:/#word").toBase64()));
     }
 
     // After a refusal such as "badauth" the service must not be asked again until the user

@@ -1,6 +1,5 @@
 #include "TestSupport.h"
 
-#include "address/modGetHostName.h"
 #include "address/modGetIP.h"
 #include "platform/Network.h"
 
@@ -71,27 +70,6 @@ private slots:
         QFETCH(QString, expected);
         platform::setAdapterListSourceForTesting([adapters] { return adapters; });
         QCOMPARE(GetInternalIP(), expected);
-    }
-
-    void hostName_data()
-    {
-        QTest::addColumn<QString>("reported");
-        QTest::addColumn<QString>("expected");
-        QString longName;
-        for (int i = 0; i < 128; ++i)
-            longName.append(QChar(u'a' + i % 26));
-        QTest::newRow("128 characters") << longName << longName;
-        QTest::newRow("spaces kept")
-            << QStringLiteral(" front desk pc ") << QStringLiteral(" front desk pc ");
-        QTest::newRow("NUL padding cut")
-            << padded(QStringLiteral("ws-07")) << QStringLiteral("ws-07");
-    }
-    void hostName()
-    {
-        QFETCH(QString, reported);
-        QFETCH(QString, expected);
-        platform::setHostNameSourceForTesting([reported] { return reported; });
-        QCOMPARE(GetHostName(), expected);
     }
 };
 

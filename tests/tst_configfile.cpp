@@ -38,7 +38,11 @@ QList<QByteArray> sampleLines()
             "ddpass",
             "home.example.net",
             " 0 ",
-            "http://example.net/?ip=$EXTIP$&lan=$INTIP$"};
+            "http://example.net/?ip=$EXTIP$&lan=$INTIP$",
+            " 2 ",
+            " 1 ",
+            "dynupdate.no-ip.com:8245",
+            " 0 "};
 }
 
 QByteArray joinLines(const QList<QByteArray>& lines, const QByteArray& end = "\r\n")
@@ -85,9 +89,30 @@ private slots:
         expected[7] = "pass word";
         QCOMPARE(ConfigText(s), joinLines(expected));
         // The design values, as a first shutdown writes them.
-        QCOMPARE(ConfigText(Settings{}),
-                 QByteArray(" 0 \r\n\r\n\r\n25\r\n\r\n 0 \r\n\r\n\r\n 0 \r\n\r\n\r\n21\r\n\r\n\r\n"
-                            "/\r\n 0 \r\n\r\n\r\n\r\n 0 \r\nhttp://\r\n"));
+        QCOMPARE(ConfigText(Settings{}), " 0 \r\n\r\n\r\n25\r\n\r\n 0 \r\n\r\n\r\n 0 "
+                                         "\r\n\r\n\r\n21\r\n\r\n\r\n/\r\n 0 \r\n\r\n\r\n\r\n"
+                                         " 0 \r\nhttp://\r\n 0 \r\n 0 \r\n" +
+                                             dynDnsHost().toLatin1() + "\r\n 1 \r\n");
+    }
+
+    // A file of an older version has 21 lines; the newer four take their defaults, as a
+    // security that is no choice and an empty service do.
+    void olderAndOddNewerLines_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("21 lines") << joinLines(sampleLines().first(21));
+        QTest::newRow("no choice, empty service")
+            << joinLines(sampleLines().first(21) + QList<QByteArray>{" 7 ", " 0 ", "", " 1 "});
+    }
+    void olderAndOddNewerLines()
+    {
+        QFETCH(QByteArray, content);
+        const Settings s = parsed(content);
+        QCOMPARE(s.txtExecuteURL, QStringLiteral("http://example.net/?ip=$EXTIP$&lan=$INTIP$"));
+        QCOMPARE(s.cboSMTPSecurity, 0);
+        QCOMPARE(s.chkFTPS, 0);
+        QCOMPARE(s.cboDDNSservice, dynDnsHost());
+        QCOMPARE(s.chkDDNShttps, 1);
     }
 
     // Whatever wrote the file, the lines come back as written and none shifts.

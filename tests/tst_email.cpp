@@ -8,6 +8,7 @@
 #include "ui/frmMain.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -331,26 +332,59 @@ private slots:
         QCOMPARE(m.log(), transcript(slow, kPlainLines));
     }
 
+    // Against aiosmtpd, with AUTH LOGIN: credentials over 45 bytes go as one Base64 line each
+    // (RFC 4954, 4); with TLS asked for, encrypted before anything secret, or nothing is sent.
     void realServer_data()
     {
-        QTest::addColumn<bool>("auth");
-        QTest::newRow("without authentication") << false;
-        QTest::newRow("with authentication") << true;
+        QTest::addColumn<int>("security");   // 0 none, 1 STARTTLS, 2 SSL/TLS
+        QTest::addColumn<QString>("server"); // the peer's TLS: "starttls", "implicit" or none
+        QTest::addColumn<QString>("trusted");
+        QTest::addColumn<QString>("tip"); // empty: the mail arrives
+        QTest::newRow("plain") << 0 << ""
+                               << "ca.pem"
+                               << "";
+        QTest::newRow("STARTTLS") << 1 << "starttls"
+                                  << "ca.pem"
+                                  << "";
+        QTest::newRow("SSL/TLS") << 2 << "implicit"
+                                 << "ca.pem"
+                                 << "";
+        QTest::newRow("STARTTLS not offered") << 1 << ""
+                                              << "ca.pem"
+                                              << "The server does not offer STARTTLS";
+        QTest::newRow("another CA") << 1 << "starttls"
+                                    << "other-ca.pem"
+                                    << "certificate not trusted: issued by an unknown authority";
     }
     void realServer()
     {
-        QFETCH(bool, auth);
-        // Over 45 bytes each: one Base64 line apiece all the same (RFC 4954, 4).
+        QFETCH(int, security);
+        QFETCH(QString, server);
+        QFETCH(QString, trusted);
+        QFETCH(QString, tip);
         const QString user(50, 'u'), password = QString(49, 'p') + "!";
-        test::SmtpPeer peer(user, password);
+        test::trustAuthorities(test::tlsFile(trusted));
+        test::SmtpPeer peer(user, password, server,
+                            server.isEmpty() ? QString() : test::tlsFile("server.pem"));
         QVERIFY2(peer.ok(), qPrintable(peer.errorText()));
-        Mailer m(peer.port(), auth);
+        Mailer m(peer.port(), true);
         m.form.txtSMTPuser->setText(user);
         m.form.txtSMTPpassword->setText(password);
+        m.form.cboSMTPSecurity->setCurrentIndex(security);
         SendEmail(m.form);
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
-        QVERIFY2(m.endedAs(true), qPrintable(m.log()));
-        QCOMPARE(stable(peer.mails()), "me@example.org\nyou@example.org\n" + kMessage.chopped(3));
+        test::trustAuthorities({});
+        QVERIFY2(m.endedAs(tip.isEmpty()), qPrintable(m.log()));
+        const QRegularExpression tls("^\\(TLS: TLSv1\\.[23], \\S+\\)$",
+                                     QRegularExpression::MultilineOption);
+        QCOMPARE(m.log().contains(tls), security > 0 && tip.isEmpty());
+        QCOMPARE(stable(peer.mails()),
+                 tip.isEmpty() ? "me@example.org\nyou@example.org\n" + kMessage.chopped(3)
+                               : QByteArray());
+        if (!tip.isEmpty()) {
+            QCOMPARE(m.tip(), tip);
+            QVERIFY2(!m.log().contains("(password hidden)"), qPrintable(m.log()));
+        }
         peer.stop();
     }
 

@@ -1,6 +1,7 @@
 #include "Harness.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,7 +44,6 @@ private slots:
         QVERIFY2(smtp.ok(), qPrintable(smtp.errorText()));
         QVERIFY(h.echo.ok() && ftp.ok() && dynDns.ok() && page.ok());
         QVERIFY(QDir(ftp.root()).mkdir(QStringLiteral("incoming")));
-        setDynDnsHostForTesting(dynDns.hostPort());
         dynDns.answer("good");
         page.answer("ok");
 
@@ -89,6 +89,8 @@ private slots:
             {QStringLiteral("DynDNS"),
              [&](frmMain& f) {
                  setCheckValue(f.chkUpdateDynDNS, 1);
+                 f.cboDDNSservice->setCurrentText(dynDns.hostPort());
+                 setCheckValue(f.chkDDNShttps, 0);
                  f.txtDDNShostname->setText(QStringLiteral("office"));
              },
              [&](const QString& external) {

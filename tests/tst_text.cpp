@@ -34,17 +34,6 @@ private slots:
         QCOMPARE(toAnsi(QString(QChar(0xD800))), QByteArray("?"));
     }
 
-    void trimming()
-    {
-        QCOMPARE(TrimBlanks(QStringLiteral("  a b  ")), QStringLiteral("a b"));
-        QCOMPARE(TrimBlanks(QStringLiteral("   ")), QString());
-        QCOMPARE(TrimBlanks(QStringLiteral(" \t\r\nx\u00A0 ")), QStringLiteral("\t\r\nx\u00A0"));
-        const QString nul(QChar(u'\0'));
-        QCOMPARE(TrimNull(QStringLiteral("ab") + nul + QStringLiteral("cd") + nul),
-                 QStringLiteral("ab"));
-        QCOMPARE(TrimNull(QStringLiteral("abc")), QStringLiteral("abc"));
-    }
-
     void dateAndTimeIgnoreTheLocale()
     {
         const QDateTime morning(QDate(2026, 3, 4), QTime(5, 6, 7));

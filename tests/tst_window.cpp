@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,23 +47,6 @@ private slots:
         platform::setTrayPresenceForTesting(std::nullopt);
         platform::setDesktopOpenerForTesting({});
         test::resetSeams();
-    }
-
-    void menuFollowsTheStateTable()
-    {
-        frmMain f;
-        QCOMPARE(menuRow(f), QStringLiteral("11111")); // as designed, before any showing
-        const qint16 normal = 0, hidden = 1, maximised = 2, other = 3, negative = -1;
-        f.SetTrayMenuItems(normal);
-        QCOMPARE(menuRow(f), QStringLiteral("01111"));
-        f.SetTrayMenuItems(hidden);
-        QCOMPARE(menuRow(f), QStringLiteral("10001"));
-        f.SetTrayMenuItems(other);
-        f.SetTrayMenuItems(negative);
-        QCOMPARE(menuRow(f), QStringLiteral("10001"));
-        f.SetTrayMenuItems(maximised);
-        QCOMPARE(menuRow(f), QStringLiteral("10010"));
-        QVERIFY(f.mnuTrayClose->isEnabled());
     }
 
     void resizeKeepsTheLastStateOtherThanMinimised()
@@ -114,16 +98,28 @@ private slots:
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
         QVERIFY(f.chkAuthentication->isChecked());
         QTest::mouseClick(f.chkSendEmail, Qt::LeftButton);
-        QVERIFY(f.txtSMTPuser->isEnabled());
+        QVERIFY(f.txtSMTPuser->isEnabled() && f.cboSMTPSecurity->isEnabled());
+        // The port follows the security choice while it holds the last choice's usual one.
+        for (const auto& [choice, port] :
+             QList<std::pair<int, QString>>{{1, "587"}, {2, "465"}, {-1, "2525"}, {0, "2525"}}) {
+            if (choice < 0)
+                f.txtSMTPport->setText(port);
+            else
+                f.cboSMTPSecurity->setCurrentIndex(choice);
+            QCOMPARE(f.txtSMTPport->text(), port);
+        }
 
         f.txtFTPpath->setText(QStringLiteral("/www"));
         QTest::mouseClick(f.chkUploadFile, Qt::LeftButton);
-        QVERIFY(f.txtFTPpath->isEnabled() && f.txtFileName->isEnabled());
+        QVERIFY(f.txtFTPpath->isEnabled() && f.txtFileName->isEnabled() && f.chkFTPS->isEnabled());
         QTest::mouseClick(f.chkUploadFile, Qt::LeftButton);
         QVERIFY(!f.txtFTPpath->isEnabled());
         QCOMPARE(f.txtFTPpath->text(), QStringLiteral("/www"));
         QTest::mouseClick(f.chkUpdateDynDNS, Qt::LeftButton);
-        QVERIFY(f.txtDDNShostname->isEnabled());
+        QVERIFY(f.txtDDNShostname->isEnabled() && f.cboDDNSservice->isEnabled() &&
+                f.chkDDNShttps->isEnabled() && f.chkDDNShttps->isChecked());
+        f.cboDDNSservice->setCurrentText("dynupdate.no-ip.com");
+        QCOMPARE(f.chkUpdateDynDNS->text(), "Update Dynamic DNS Entry (no-ip.com)");
         QTest::mouseClick(f.chkExecuteURL, Qt::LeftButton);
         QVERIFY(f.txtExecuteURL->isEnabled());
     }
@@ -183,16 +179,6 @@ private slots:
         QCOMPARE(shown.toPlainText(), answer);
         QCOMPARE(status->toolTip(), answer);
         QToolTip::hideText();
-    }
-
-    void logBoxCaretFollowsTheNewestLine()
-    {
-        frmMain f;
-        f.txtSMTPlog->setPlainText(QStringLiteral("220 ready"));
-        f.txtSMTPlog->appendPlainText(QStringLiteral("EHLO here\n250 ok"));
-        const int end = f.txtSMTPlog->document()->characterCount() - 1;
-        QCOMPARE(f.txtSMTPlog->textCursor().position(), end);
-        QVERIFY(end > 20);
     }
 
     void minimiseHidesIntoTheTrayAndKeepsTheState()

@@ -7,6 +7,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <utility>
 
 namespace quillet {
@@ -143,6 +144,20 @@ bool isAccepted(const QString& reply)
     return accepted.contains(reply.left(3));
 }
 
+// Whether an EHLO answer lists STARTTLS among its extensions (RFC 3207, 4).
+bool offersStartTls(const QString& reply)
+{
+    const QStringList lines = reply.split(kCrLf, Qt::SkipEmptyParts);
+    return std::any_of(lines.cbegin(), lines.cend(), [](const QString& line) {
+        return line.mid(4).trimmed().compare(QLatin1String("STARTTLS"), Qt::CaseInsensitive) == 0;
+    });
+}
+
+QString mailFrom(const SmtpInputs& in)
+{
+    return QStringLiteral("MAIL FROM:<") + commandText(in.sender) + QStringLiteral(">") + kCrLf;
+}
+
 // The first whole reply in `text` that refuses, or empty text.
 QString firstRefusal(const QString& text)
 {
@@ -213,14 +228,30 @@ QString SmtpDialogue::nextLine(const SmtpInputs& in)
 {
     switch (state_) {
     case 0:
-        // The one place the authentication setting is read: it chooses the path.
-        if (!in.authentication) {
+        // The one place these settings are read: they choose the path.
+        authentication_ = in.authentication;
+        if (in.startTls) {
+            state_ = 10;
+            return QStringLiteral("EHLO ") + greetingName(in) + kCrLf;
+        }
+        if (!authentication_) {
             state_ = 4;
             return QStringLiteral("HELO ") + greetingName(in) + kCrLf;
         }
         state_ = 1;
         return QStringLiteral("EHLO ") + greetingName(in) + kCrLf;
+    case 10:
+        state_ = 11;
+        return QStringLiteral("STARTTLS") + kCrLf;
+    case 12:
+        // RFC 3207, 4.2: after the handshake the client greets again, inside TLS.
+        state_ = 1;
+        return QStringLiteral("EHLO ") + greetingName(in) + kCrLf;
     case 1:
+        if (!authentication_) {
+            state_ = 5;
+            return mailFrom(in);
+        }
         state_ = 2;
         return QStringLiteral("AUTH LOGIN") + kCrLf;
     case 2:
@@ -231,7 +262,7 @@ QString SmtpDialogue::nextLine(const SmtpInputs& in)
         return credentialLine(in.password);
     case 4:
         state_ = 5;
-        return QStringLiteral("MAIL FROM:<") + commandText(in.sender) + QStringLiteral(">") + kCrLf;
+        return mailFrom(in);
     case 5:
         state_ = 6;
         return QStringLiteral("RCPT TO:<") + TrimBlanks(commandText(in.recipient)) +
@@ -271,6 +302,15 @@ bool SmtpDialogue::takeStep()
     return true;
 }
 
+void SmtpDialogue::encrypted(const QString& summary)
+{
+    if (!running_)
+        return;
+    link_.log(QStringLiteral("(TLS: %1)\r\n").arg(summary));
+    if (state_ == 12)
+        takeStep();
+}
+
 void SmtpDialogue::received(const QString& data)
 {
     if (!running_)
@@ -288,6 +328,22 @@ void SmtpDialogue::received(const QString& data)
     link_.showReply(arrived);
     if (!isAccepted(arrived)) {
         fail(arrived);
+        return;
+    }
+    // STARTTLS only where the server offers it, and TLS only on its 220 (RFC 3207, 4): never
+    // a fallback to plain text.
+    if (state_ == 10 && !offersStartTls(arrived)) {
+        fail(QStringLiteral("The server does not offer STARTTLS"));
+        return;
+    }
+    if (state_ == 11) {
+        if (!arrived.startsWith(QLatin1String("220"))) {
+            fail(arrived);
+            return;
+        }
+        state_ = 12;
+        armReplyTimer();
+        link_.startTls();
         return;
     }
     // A server answers each command once (RFC 5321, 4.1.1): what came after the first whole

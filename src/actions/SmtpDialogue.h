@@ -14,6 +14,7 @@ namespace quillet {
 // on its way takes effect at the next step that reads it.
 struct SmtpInputs {
     bool authentication = false;
+    bool startTls = false; // EHLO, STARTTLS and the handshake before anything else
     QString user;
     QString password;
     QString sender;
@@ -32,6 +33,8 @@ struct SmtpLink {
     std::function<void(const QString& text)> log;
     // The latest reply, for the status line's tool tip.
     std::function<void(const QString& reply)> showReply;
+    // The server agreed to STARTTLS: begin the handshake; encrypted() or fail() follows.
+    std::function<void()> startTls;
     // The dialogue is over: close the connection and show the outcome.
     std::function<void(bool success, const QString& toolTip)> end;
 };
@@ -48,11 +51,14 @@ public:
     void start();
     // One arrival of data on the connection.
     void received(const QString& data);
+    // The connection is encrypted now (protocol and cipher in `summary`); after STARTTLS the
+    // dialogue greets again.
+    void encrypted(const QString& summary);
     // The connection failed or was closed by the server: the dialogue ends, saying `why`.
     void fail(const QString& why);
 
-    // The step: the reply it waits for, numbered as nextLine() counts them; 0 before the
-    // greeting and after the end.
+    // The step: the reply it waits for, numbered as nextLine() counts them (10 to 12 for
+    // STARTTLS); 0 before the greeting and after the end.
     qint32 state() const { return state_; }
 
     // How long it waits for a whole reply, the greeting included, before it fails.
@@ -67,6 +73,7 @@ private:
 
     SmtpLink link_;
     qint32 state_ = 0;
+    bool authentication_ = false;
     // The reply gathered so far, and where its first line not yet known whole starts.
     QString reply_;
     qsizetype lineStart_ = 0;

@@ -7,8 +7,11 @@
 #include "platform/Download.h"
 #include "ui/frmMain.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 namespace quillet {
 
@@ -68,9 +71,14 @@ void UpdateDynDNS(frmMain& form, DynDnsHold& hold, bool askedByUser)
 {
     static const QString kFailure = QStringLiteral("DDNS Update Failure @ ");
     QLabel* status = form.lblStatus[2];
-    const QString settings = QStringList{dynDnsHost(), form.txtDDNSusername->text(),
-                                         form.txtDDNSpassword->text(), form.txtDDNShostname->text()}
-                                 .join(QChar(u'\0'));
+    const QString typed = TrimBlanks(form.cboDDNSservice->currentText());
+    const QString service = typed.isEmpty() ? dynDnsHost() : typed;
+    const bool https = checkValue(form.chkDDNShttps) == 1;
+    const QString settings =
+        QStringList{service, https ? QStringLiteral("https") : QStringLiteral("http"),
+                    form.txtDDNSusername->text(), form.txtDDNSpassword->text(),
+                    form.txtDDNShostname->text()}
+            .join(QChar(u'\0'));
     if (!askedByUser && !hold.code.isEmpty() && hold.settings == settings) {
         status->setToolTip(QStringLiteral("Held after %1: change the DynDNS settings or press "
                                           "Execute Selected Actions")
@@ -78,9 +86,15 @@ void UpdateDynDNS(frmMain& form, DynDnsHold& hold, bool askedByUser)
         form.showStatus(2, kFailure, false);
         return;
     }
+    // A host, or host:port, and nothing that would make it another URL.
+    if (!QRegularExpression(QStringLiteral("^[^/?#@\\s\\\\]+$")).match(service).hasMatch()) {
+        status->setToolTip(QStringLiteral("Not a service host: %1").arg(service));
+        form.showStatus(2, kFailure, false);
+        return;
+    }
 
     platform::DownloadRequest request;
-    request.url = "http://" + toAnsi(dynDnsHost()) + "/nic/update?" +
+    request.url = (https ? "https://" : "http://") + toAnsi(service) + "/nic/update?" +
                   DynDnsQuery(form.txtDDNShostname->text(), form.txtExternalIP->text());
     // Never in the URL: a password holding "@", ":", "/" or "#" would end its part early.
     request.user = toAnsi(form.txtDDNSusername->text());

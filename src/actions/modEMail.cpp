@@ -1,11 +1,13 @@
 #include "actions/modEMail.h"
 
 #include "actions/SmtpDialogue.h"
+#include "core/Ansi.h"
 #include "core/TextUtil.h"
 #include "platform/Winsock.h"
 #include "ui/frmMain.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -39,6 +41,7 @@ SmtpDialogue* CreateSmtpDialogue(frmMain& form)
     SmtpLink link;
     link.inputs = [&form] {
         return SmtpInputs{checkValue(form.chkAuthentication) != 0,
+                          form.cboSMTPSecurity->currentIndex() == 1,
                           form.txtSMTPuser->text(),
                           form.txtSMTPpassword->text(),
                           form.txtEmailFrom->text(),
@@ -52,6 +55,7 @@ SmtpDialogue* CreateSmtpDialogue(frmMain& form)
     };
     link.log = [&form](const QString& text) { AppendToSMTPlog(form, text); };
     link.showReply = [&form](const QString& reply) { form.lblStatus[0]->setToolTip(reply); };
+    link.startTls = [&form] { form.Winsock1->StartTls(); };
     link.end = [&form](bool success, const QString& toolTip) {
         form.Winsock1->Close();
         form.showStatus(0,
@@ -65,7 +69,9 @@ SmtpDialogue* CreateSmtpDialogue(frmMain& form)
 
     platform::Winsock* socket = form.Winsock1;
     QObject::connect(socket, &platform::Winsock::DataArrival, dialogue,
-                     [dialogue, socket] { dialogue->received(socket->GetData()); });
+                     [dialogue, socket] { dialogue->received(fromAnsi(socket->GetData())); });
+    QObject::connect(socket, &platform::Winsock::Encrypted, dialogue,
+                     [dialogue, socket] { dialogue->encrypted(socket->tlsSummary()); });
     QObject::connect(
         socket, &platform::Winsock::Error, dialogue,
         [dialogue, socket](QAbstractSocket::SocketError number, const QString& description) {
@@ -77,6 +83,9 @@ SmtpDialogue* CreateSmtpDialogue(frmMain& form)
                 dialogue->fail(QStringLiteral("Connection refused by %1:%2")
                                    .arg(socket->RemoteHost())
                                    .arg(socket->RemotePort()));
+                break;
+            case QAbstractSocket::SslHandshakeFailedError:
+                dialogue->fail(description);
                 break;
             default:
                 dialogue->fail(QStringLiteral("Connection to the SMTP server failed: ") +
@@ -96,7 +105,9 @@ void SendEmail(frmMain& form)
     form.txtSMTPlog->clear();
     form.Winsock1->Close();
     form.Smtp->start();
-    form.Winsock1->Connect(form.txtSMTPServer->text(), portValue(form.txtSMTPport->text()));
+    // SSL/TLS: encrypted from the first byte, as on port 465.
+    form.Winsock1->Connect(form.txtSMTPServer->text(), portValue(form.txtSMTPport->text()),
+                           form.cboSMTPSecurity->currentIndex() == 2);
 }
 
 void AppendToSMTPlog(frmMain& form, const QString& text)

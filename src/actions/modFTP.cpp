@@ -26,7 +26,7 @@ std::optional<quint16> FtpPortNumber(const QString& text)
 
 bool FtpUpload(const QString& server, const QString& port, const QString& userName,
                const QString& password, const QString& remoteDirectory, const QString& localFile,
-               QString* reply)
+               bool tls, QString* reply)
 {
     const std::optional<quint16> portNumber = FtpPortNumber(port);
     if (!portNumber) {
@@ -42,6 +42,7 @@ bool FtpUpload(const QString& server, const QString& port, const QString& userNa
     request.password = toAnsi(password);
     request.localFile = localFile;
     request.remoteName = toAnsi(remoteDirectory + QFileInfo(localFile).fileName());
+    request.tls = tls;
     const platform::FtpPutResult result = platform::ftpPutFile(request);
     if (reply)
         *reply = result.ok ? result.lastReply : result.error;

@@ -10,11 +10,11 @@ namespace quillet {
 std::optional<quint16> FtpPortNumber(const QString& text);
 
 // Stores `localFile` on the FTP server as `remoteDirectory` + the file's own name, in one
-// attempt, and answers true when the server accepted it. A port text that is no port
-// fails at once, without contacting the server. `reply` receives the server's last reply,
-// or on failure why it failed.
+// attempt, over FTPS when `tls`, and answers true when the server accepted it. A port text
+// that is no port fails at once, without contacting the server. `reply` receives the
+// server's last reply, or on failure why it failed.
 bool FtpUpload(const QString& server, const QString& port, const QString& userName,
                const QString& password, const QString& remoteDirectory, const QString& localFile,
-               QString* reply = nullptr);
+               bool tls = false, QString* reply = nullptr);
 
 } // namespace quillet

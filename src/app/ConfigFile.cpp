@@ -79,13 +79,13 @@ std::optional<int> parseCheckValue(const QString& line)
 LoadOutcome ParseConfig(const QByteArray& bytes, Settings& settings)
 {
     const QStringList lines = SplitLines(fromAnsi(bytes), kSettingCount);
-    if (lines.size() < kSettingCount)
+    if (lines.size() < kFirstSettingLines)
         return LoadOutcome::TooShort;
     for (const QString& line : lines) {
         if (line.size() > kMaxSettingChars)
             return LoadOutcome::NotLoaded;
     }
-    for (int i = 0; i < kSettingCount; ++i) {
+    for (int i = 0; i < lines.size(); ++i) {
         const QString& line = lines.at(i);
         const auto& member = kSettingFields.at(static_cast<std::size_t>(i)).member;
         if (const auto* box = std::get_if<int Settings::*>(&member)) {
@@ -96,6 +96,11 @@ LoadOutcome ParseConfig(const QByteArray& bytes, Settings& settings)
             settings.*std::get<QString Settings::*>(member) = TrimBlanks(line);
         }
     }
+    // The newer lines: a security that is no choice is none; no service is the build's.
+    if (lines.size() > 21 && !parseCheckValue(lines.at(21)))
+        settings.cboSMTPSecurity = 0;
+    if (settings.cboDDNSservice.isEmpty())
+        settings.cboDDNSservice = dynDnsHost();
     return LoadOutcome::Loaded;
 }
 

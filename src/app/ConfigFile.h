@@ -15,7 +15,7 @@ namespace quillet {
 enum class LoadOutcome {
     Loaded,    // every line applied (a bad check-box line leaves only that box alone)
     Missing,   // no file: the settings keep their values
-    TooShort,  // fewer lines than settings: nothing applied, the file kept as ".bak"
+    TooShort,  // fewer than 21 lines: nothing applied, the file kept as ".bak"
     NotLoaded, // unreadable, no regular file, or a line too long: nothing applied, and the
                // file must not be written over
 };

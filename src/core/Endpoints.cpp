@@ -13,11 +13,6 @@ QString& echoOverride()
     static QString host;
     return host;
 }
-QString& dynDnsOverride()
-{
-    static QString host;
-    return host;
-}
 } // namespace
 
 QString echoHost()
@@ -27,12 +22,23 @@ QString echoHost()
 
 QString dynDnsHost()
 {
-    return dynDnsOverride().isEmpty() ? QStringLiteral(QUILLET_DYNDNS_HOST) : dynDnsOverride();
+    return QStringLiteral(QUILLET_DYNDNS_HOST);
+}
+
+QStringList dynDnsServices()
+{
+    // The build's own first; then services whose published documentation has the same
+    // /nic/update request with HTTP Basic credentials and the same return codes.
+    QStringList services = {dynDnsHost(), QStringLiteral("members.dyndns.org"),
+                            QStringLiteral("dynupdate.no-ip.com"), QStringLiteral("api.dynu.com")};
+    services.removeDuplicates();
+    return services;
 }
 
 QString EchoPageAddress()
 {
-    return QStringLiteral("http://") + echoHost() + QStringLiteral("/getip_quillet_paidusers.php");
+    return QStringLiteral(QUILLET_ECHO_SCHEME "://") + echoHost() +
+           QStringLiteral("/getip_quillet_paidusers.php");
 }
 
 QString dynDnsDomain(const QString& host)
@@ -55,11 +61,6 @@ QString dynDnsDomain(const QString& host)
 void setEchoHostForTesting(const QString& host)
 {
     echoOverride() = host;
-}
-
-void setDynDnsHostForTesting(const QString& host)
-{
-    dynDnsOverride() = host;
 }
 
 } // namespace quillet

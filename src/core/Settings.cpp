@@ -24,6 +24,10 @@ const std::array<SettingField, kSettingCount> kSettingFields = {{
     {"txtDDNShostname", &Settings::txtDDNShostname},
     {"chkExecuteURL", &Settings::chkExecuteURL},
     {"txtExecuteURL", &Settings::txtExecuteURL},
+    {"cboSMTPSecurity", &Settings::cboSMTPSecurity},
+    {"chkFTPS", &Settings::chkFTPS},
+    {"cboDDNSservice", &Settings::cboDDNSservice},
+    {"chkDDNShttps", &Settings::chkDDNShttps},
 }};
 
 } // namespace quillet

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Endpoints.h"
+
 #include <QString>
 
 #include <array>
@@ -31,6 +33,12 @@ struct Settings {
     QString txtDDNShostname;
     int chkExecuteURL = 0;
     QString txtExecuteURL = QStringLiteral("http://");
+    // 0 none, 1 STARTTLS, 2 SSL/TLS from the first byte
+    int cboSMTPSecurity = 0;
+    int chkFTPS = 0;
+    // Host or host:port of a service that speaks the DynDNS update protocol.
+    QString cboDDNSservice = dynDnsHost();
+    int chkDDNShttps = 1;
 
     bool operator==(const Settings&) const = default;
 };
@@ -41,8 +49,10 @@ struct SettingField {
     std::variant<int Settings::*, QString Settings::*> member;
 };
 
-// In the order config.txt keeps them, one a line.
-inline constexpr int kSettingCount = 21;
+// In the order config.txt keeps them, one a line; a file of an older version holds the first
+// 21, and an older version reads only those.
+inline constexpr int kSettingCount = 25;
+inline constexpr int kFirstSettingLines = 21;
 extern const std::array<SettingField, kSettingCount> kSettingFields;
 
 // The longest text a setting holds: what an edit box takes, and a line of config.txt.

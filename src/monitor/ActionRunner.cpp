@@ -44,9 +44,10 @@ void ExecuteActions(frmMain& form, RunState& run, RunCause cause)
         // Written back so the user sees, and the settings file keeps, what was used.
         form.txtFTPpath->setText(NormalisedFtpPath(form.txtFTPpath->text()));
         QString reply;
-        const bool stored = FtpUpload(form.txtFTPserver->text(), form.txtFTPport->text(),
-                                      form.txtFTPusername->text(), form.txtFTPpassword->text(),
-                                      form.txtFTPpath->text(), run.IPFilePath, &reply);
+        const bool stored =
+            FtpUpload(form.txtFTPserver->text(), form.txtFTPport->text(),
+                      form.txtFTPusername->text(), form.txtFTPpassword->text(),
+                      form.txtFTPpath->text(), run.IPFilePath, ticked(form.chkFTPS), &reply);
         form.showStatus(1,
                         stored ? QStringLiteral("FTP Upload Success @ ")
                                : QStringLiteral("FTP Upload Failure @ "),

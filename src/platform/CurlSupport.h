@@ -4,6 +4,9 @@
 
 #include "platform/Download.h"
 #include "platform/Shutdown.h"
+#include "platform/Tls.h"
+
+#include <QFile>
 
 #include <curl/curl.h>
 
@@ -47,6 +50,13 @@ inline void applyTimeouts(CURL* c)
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &abortOnShutdown);
+    // Certificates are checked (libcurl's default, never turned off), against SSL_CERT_FILE's
+    // authorities alone when it names a file.
+    const QByteArray authorities = QFile::encodeName(trustedCaFile());
+    if (!authorities.isEmpty()) {
+        curl_easy_setopt(c, CURLOPT_CAINFO, authorities.constData());
+        curl_easy_setopt(c, CURLOPT_CAPATH, nullptr);
+    }
 }
 
 // Why a transfer failed, as a user reads it: "Connection refused", "Timeout after 30 s".
@@ -61,6 +71,8 @@ inline QString errorText(CURL* c, CURLcode code, const char* buffer)
     curl_easy_getinfo(c, CURLINFO_OS_ERRNO, &osError);
     if (code == CURLE_COULDNT_CONNECT && osError != 0)
         return QString::fromLocal8Bit(std::strerror(static_cast<int>(osError)));
+    if (code == CURLE_PEER_FAILED_VERIFICATION)
+        return certificateProblem(QString::fromLocal8Bit(buffer));
     if (code == CURLE_ABORTED_BY_CALLBACK && shutdownRequested())
         return QStringLiteral("Cut short: Quillet is ending");
     return QString::fromLocal8Bit(buffer[0] != '\0' ? buffer : curl_easy_strerror(code));

@@ -90,7 +90,9 @@ DownloadResult download(const DownloadRequest& request)
     CURL* c = handle.get();
     curl_easy_setopt(c, CURLOPT_URL, url.constData());
     curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    // An encrypted request is never redirected to a plain one.
+    curl_easy_setopt(c, CURLOPT_REDIR_PROTOCOLS_STR,
+                     url.startsWith("https:") ? "https" : "http,https");
     curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(c, CURLOPT_MAXREDIRS, 5L);
     curl_easy_setopt(c, CURLOPT_USERAGENT, agent.constData());

@@ -109,8 +109,16 @@ FtpPutResult ftpPutFile(const FtpPutRequest& request)
     curl_easy_setopt(c, CURLOPT_PROXY, "");
     curl_easy_setopt(c, CURLOPT_USERNAME, request.user.constData());
     curl_easy_setopt(c, CURLOPT_PASSWORD, request.password.constData());
-    // "-": the data connection comes back to the address of the control connection.
-    curl_easy_setopt(c, CURLOPT_FTPPORT, "-");
+    if (request.tls) {
+        curl_easy_setopt(c, CURLOPT_USE_SSL, static_cast<long>(CURLUSESSL_ALL));
+        curl_easy_setopt(c, CURLOPT_FTPSSLAUTH, static_cast<long>(CURLFTPAUTH_TLS));
+        // Passive (EPSV, then PASV): a router cannot read an encrypted PORT to open its NAT,
+        // and libcurl before 8.0 leaves an active data connection unencrypted (curl #10666).
+        curl_easy_setopt(c, CURLOPT_FTPPORT, nullptr);
+    } else {
+        // "-": the data connection comes back to the address of the control connection.
+        curl_easy_setopt(c, CURLOPT_FTPPORT, "-");
+    }
     curl_easy_setopt(c, CURLOPT_TRANSFERTEXT, 1L);
     curl_easy_setopt(c, CURLOPT_FTP_FILEMETHOD, static_cast<long>(CURLFTPMETHOD_NOCWD));
     curl_easy_setopt(c, CURLOPT_FTP_CREATE_MISSING_DIRS,

@@ -13,6 +13,9 @@ struct FtpPutRequest {
     QString localFile;
     // Where the server stores the file, sent as it is in one STOR: "/incoming/ip.txt".
     QByteArray remoteName;
+    // FTPS: AUTH TLS before the log-in, PBSZ 0 and PROT P, so commands and data are both
+    // encrypted, over a passive data connection; a server that refuses is a failure.
+    bool tls = false;
 };
 
 struct FtpPutResult {

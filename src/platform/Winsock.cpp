@@ -1,8 +1,9 @@
 #include "platform/Winsock.h"
 
-#include "core/Ansi.h"
+#include "platform/Tls.h"
 
-#include <QTcpSocket>
+#include <QSslCipher>
+#include <QSslSocket>
 
 namespace quillet::platform {
 
@@ -32,39 +33,67 @@ void Winsock::Close()
     socket_ = nullptr;
 }
 
-void Winsock::Connect(const QString& remoteHost, quint16 remotePort)
+void Winsock::Connect(const QString& remoteHost, quint16 remotePort, bool encrypted)
 {
     Close();
     remoteHost_ = remoteHost;
     remotePort_ = remotePort;
-    socket_ = new QTcpSocket(this);
+    tlsProblem_.clear();
+    socket_ = new QSslSocket(this);
     socket_->setReadBufferSize(kReadBufferBytes);
-    connect(socket_, &QTcpSocket::readyRead, this,
+    trustConfiguredAuthorities(*socket_);
+    connect(socket_, &QSslSocket::readyRead, this,
             [this] { emit DataArrival(socket_->bytesAvailable()); });
-    connect(socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
-        if (e != QAbstractSocket::RemoteHostClosedError)
-            emit Error(e, socket_->errorString());
+    connect(socket_, &QSslSocket::encrypted, this, &Winsock::Encrypted);
+    connect(socket_, &QSslSocket::sslErrors, this,
+            [this](const QList<QSslError>& errors) { tlsProblem_ = certificateProblem(errors); });
+    connect(socket_, &QSslSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
+        if (e == QAbstractSocket::RemoteHostClosedError && tlsProblem_.isEmpty())
+            return;
+        const QString why = tlsProblem_.isEmpty() ? socket_->errorString() : tlsProblem_;
+        QSslSocket* socket = socket_;
+        // SendData refuses a socket whose TLS is not up, so nothing goes out in the clear.
+        emit Error(tlsProblem_.isEmpty() ? e : QAbstractSocket::SslHandshakeFailedError, why);
+        if (socket_ == socket)
+            socket_->abort();
     });
-    connect(socket_, &QTcpSocket::disconnected, this, &Winsock::Closed);
-    socket_->connectToHost(remoteHost, remotePort);
+    connect(socket_, &QSslSocket::disconnected, this, &Winsock::Closed);
+    if (encrypted)
+        socket_->connectToHostEncrypted(remoteHost, remotePort);
+    else
+        socket_->connectToHost(remoteHost, remotePort);
 }
 
-bool Winsock::SendData(const QString& data)
+void Winsock::StartTls()
 {
-    if (!isConnected())
+    if (socket_)
+        socket_->startClientEncryption();
+}
+
+bool Winsock::SendData(const QByteArray& data)
+{
+    if (!isConnected() ||
+        (socket_->mode() != QSslSocket::UnencryptedMode && !socket_->isEncrypted()))
         return false;
-    const QByteArray bytes = toAnsi(data);
-    return socket_->write(bytes) == bytes.size();
+    return socket_->write(data) == data.size();
 }
 
-QString Winsock::GetData()
+QByteArray Winsock::GetData()
 {
-    return socket_ ? fromAnsi(socket_->readAll()) : QString();
+    return socket_ ? socket_->readAll() : QByteArray();
 }
 
 bool Winsock::isConnected() const
 {
     return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
+}
+
+QString Winsock::tlsSummary() const
+{
+    if (!socket_ || !socket_->isEncrypted())
+        return {};
+    const QSslCipher cipher = socket_->sessionCipher();
+    return cipher.protocolString() + QStringLiteral(", ") + cipher.name();
 }
 
 } // namespace quillet::platform

@@ -1,16 +1,17 @@
 #pragma once
 
 #include <QAbstractSocket>
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
-class QTcpSocket;
+class QSslSocket;
 
 namespace quillet::platform {
 
-// An asynchronous TCP client with the few operations the SMTP dialogue needs. Text goes
-// out and comes in as Windows-1252, one byte per character. Every signal is delivered on
-// the user-interface thread, and none comes from a connection after Close or a new Connect.
+// An asynchronous TCP client with the few operations the SMTP dialogue needs, encrypted
+// from the first byte or from StartTls() on. Every signal is delivered on the
+// user-interface thread, and none comes from a connection after Close or a new Connect.
 class Winsock : public QObject {
     Q_OBJECT
 
@@ -21,26 +22,34 @@ public:
     // Drops the connection at once, whatever it is doing; nothing it still holds is read.
     void Close();
     // Starts connecting and returns; data, errors and the peer's close come as signals.
-    void Connect(const QString& remoteHost, quint16 remotePort);
-    // False, and nothing sent, when there is no connection.
-    bool SendData(const QString& data);
+    // With `encrypted`, TLS from the first byte.
+    void Connect(const QString& remoteHost, quint16 remotePort, bool encrypted = false);
+    // Starts TLS on the open connection; Encrypted or Error follows.
+    void StartTls();
+    // False, and nothing sent, when there is no connection (or TLS is being set up).
+    bool SendData(const QByteArray& data);
     // Everything received and not yet taken.
-    QString GetData();
+    QByteArray GetData();
 
     bool isConnected() const;
+    // "TLSv1.3, TLS_AES_256_GCM_SHA384" once encrypted.
+    QString tlsSummary() const;
     QString RemoteHost() const { return remoteHost_; }
     quint16 RemotePort() const { return remotePort_; }
 
 signals:
     void DataArrival(qint64 bytesTotal);
-    // The connection could not be made or broke; the peer closing it comes as Closed.
+    void Encrypted();
+    // The connection could not be made, broke, or its TLS failed (the description says
+    // why); the peer closing it comes as Closed.
     void Error(QAbstractSocket::SocketError number, const QString& description);
     void Closed();
 
 private:
-    QTcpSocket* socket_ = nullptr;
+    QSslSocket* socket_ = nullptr;
     QString remoteHost_;
     quint16 remotePort_ = 0;
+    QString tlsProblem_;
 };
 
 } // namespace quillet::platform

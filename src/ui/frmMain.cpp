@@ -1,6 +1,7 @@
 #include "ui/frmMain.h"
 
 #include "actions/modEMail.h"
+#include "core/Ansi.h"
 #include "core/DateText.h"
 #include "core/Endpoints.h"
 #include "core/Settings.h"
@@ -17,6 +18,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QColor>
+#include <QComboBox>
 #include <QFont>
 #include <QFrame>
 #include <QLabel>
@@ -146,6 +148,9 @@ frmMain::frmMain(QWidget* parent)
     connect(chkUploadFile, &QCheckBox::stateChanged, this, &frmMain::chkUploadFile_Click);
     connect(chkUpdateDynDNS, &QCheckBox::stateChanged, this, &frmMain::chkUpdateDynDNS_Click);
     connect(chkExecuteURL, &QCheckBox::stateChanged, this, &frmMain::chkExecuteURL_Click);
+    connect(cboSMTPSecurity, &QComboBox::currentIndexChanged, this,
+            &frmMain::cboSMTPSecurity_Click);
+    connect(cboDDNSservice, &QComboBox::currentTextChanged, this, &frmMain::cboDDNSservice_Change);
 
     connect(cmdCopyExtIP, &QPushButton::clicked, this, &frmMain::cmdCopyExtIP_Click);
     connect(cmdCopyIntIP, &QPushButton::clicked, this, &frmMain::cmdCopyIntIP_Click);
@@ -211,6 +216,16 @@ void frmMain::buildControls()
                             "connections on port 25 to anywhere except their own mail "
                             "server."),
              QStringLiteral("25"));
+    lblSMTPSecurity =
+        label(this, "lblSMTPSecurity", {196, y, 64, kEditH}, QStringLiteral("Security:"));
+    lblSMTPSecurity->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    cboSMTPSecurity = place(new QComboBox(this), "cboSMTPSecurity", 264, y, 136, kEditH);
+    cboSMTPSecurity->addItems(
+        {QStringLiteral("None"), QStringLiteral("STARTTLS"), QStringLiteral("SSL/TLS")});
+    cboSMTPSecurity->setToolTip(
+        QStringLiteral("None: plain text (port 25). STARTTLS: encrypted after the greeting (port "
+                       "587). SSL/TLS: encrypted from the first byte (port 465). Most providers "
+                       "need one of the last two."));
     y += kRow;
     chkAuthentication = place(new QCheckBox(QStringLiteral("Use Authentication"), this),
                               "chkAuthentication", 16, y, 200, kEditH);
@@ -244,6 +259,10 @@ void frmMain::buildControls()
     lblFTPport = label(this, "lblFTPport", {16, y, 110, kEditH}, QStringLiteral("Port:"));
     txtFTPport = edit(this, "txtFTPport", {128, y, 56, kEditH},
                       QStringLiteral("Standard port for FTP is 21"), QStringLiteral("21"));
+    chkFTPS = place(new QCheckBox(QStringLiteral("Use FTPS (explicit TLS)"), this), "chkFTPS", 196,
+                    y, 204, kEditH);
+    chkFTPS->setToolTip(QStringLiteral("Encrypts the log-in, the commands and the file (AUTH TLS, "
+                                       "passive data connection), for servers that require it"));
     y += kRow;
     lblFTPusername =
         label(this, "lblFTPusername", {16, y, 110, kEditH}, QStringLiteral("Username:"));
@@ -275,13 +294,22 @@ void frmMain::buildControls()
 
     // DynDNS panel: captions at x 424, edit boxes at x 500.
     y = 38;
-    Shape4 = panel(this, "Shape4", {416, 32, 232, 92});
+    Shape4 = panel(this, "Shape4", {416, 32, 232, 132});
     chkUpdateDynDNS = place(
         new QCheckBox(
             QStringLiteral("Update Dynamic DNS Entry (%1)").arg(dynDnsDomain(dynDnsHost())), this),
         "chkUpdateDynDNS", 424, y, 220, kEditH);
     chkUpdateDynDNS->setToolTip(
         QStringLiteral("DynDNS provides free domain names to people with Dynamic IP addresses"));
+    y += kRow;
+    lblDDNSservice =
+        label(this, "lblDDNSservice", {424, y, 74, kEditH}, QStringLiteral("Service:"));
+    cboDDNSservice = place(new QComboBox(this), "cboDDNSservice", 500, y, 140, kEditH);
+    cboDDNSservice->setEditable(true);
+    cboDDNSservice->addItems(dynDnsServices());
+    cboDDNSservice->setToolTip(
+        QStringLiteral("The update service: any that speaks the DynDNS update protocol; type its "
+                       "host, or host:port"));
     y += kRow;
     lblDDNSusername =
         label(this, "lblDDNSusername", {424, y, 74, kEditH}, QStringLiteral("Username:"));
@@ -298,10 +326,17 @@ void frmMain::buildControls()
         label(this, "lblDDNShostname", {424, y, 74, kEditH}, QStringLiteral("Hostname:"));
     txtDDNShostname = edit(this, "txtDDNShostname", {500, y, 140, kEditH},
                            QStringLiteral("Your DynDNS hostname"));
+    y += kRow;
+    chkDDNShttps = place(new QCheckBox(QStringLiteral("Use HTTPS"), this), "chkDDNShttps", 424, y,
+                         216, kEditH);
+    chkDDNShttps->setToolTip(
+        QStringLiteral("Sends the update, with your password, encrypted; the service's "
+                       "certificate is checked"));
+    chkDDNShttps->setChecked(true);
 
     // Address panel
-    y = 136;
-    Shape5 = panel(this, "Shape5", {416, 130, 232, 80});
+    y = 176;
+    Shape5 = panel(this, "Shape5", {416, 170, 232, 80});
     lblExternalIP =
         label(this, "lblExternalIP", {424, y, 74, kEditH}, QStringLiteral("External IP:"));
     txtExternalIP = edit(this, "txtExternalIP", {500, y, 100, kEditH},
@@ -330,20 +365,20 @@ void frmMain::buildControls()
                         72, kEditH + 4);
 
     // Status of the last actions
-    Label3 = label(this, "Label3", {416, 216, 232, 16}, QStringLiteral("Status of last actions:"));
+    Label3 = label(this, "Label3", {416, 256, 232, 16}, QStringLiteral("Status of last actions:"));
     Label3->setAlignment(Qt::AlignCenter);
     for (std::size_t i = 0; i < lblStatus.size(); ++i) {
         auto* status = new QLabel(this);
         status->setObjectName(QStringLiteral("lblStatus_%1").arg(i));
-        status->setGeometry(416, 234 + static_cast<int>(i) * 20, 232, 18);
+        status->setGeometry(416, 274 + static_cast<int>(i) * 20, 232, 18);
         status->setAlignment(Qt::AlignCenter);
         status->setFrameShape(QFrame::Box);
         lblStatus[i] = status;
     }
     cmdUploadNow = place(new QPushButton(QStringLiteral("Execute Selected Actions"), this),
-                         "cmdUploadNow", 416, 318, 232, 26);
+                         "cmdUploadNow", 416, 356, 232, 26);
     cmdUploadNow->setToolTip(QStringLiteral("Perform checked actions now"));
-    lblHyperlink = label(this, "lblHyperlink", {416, 352, 232, 18}, {});
+    lblHyperlink = label(this, "lblHyperlink", {416, 388, 232, 18}, {});
     lblHyperlink->setAlignment(Qt::AlignCenter);
     lblHyperlink->setToolTip(QStringLiteral("Click here for Upgrades or Support"));
 
@@ -356,10 +391,11 @@ void frmMain::buildControls()
 
     // Disabled as designed; the enabling rules follow the ticks from here on.
     for (QWidget* w : std::initializer_list<QWidget*>{
-             txtEmailRecipient, txtEmailFrom, txtSMTPServer, txtSMTPport, chkAuthentication,
-             txtSMTPuser, txtSMTPpassword, txtFileName, txtFTPserver, txtFTPport, txtFTPusername,
-             txtFTPpassword, txtFTPpath, txtExecuteURL, txtDDNSusername, txtDDNSpassword,
-             txtDDNShostname})
+             txtEmailRecipient, txtEmailFrom,   txtSMTPServer,   txtSMTPport,     cboSMTPSecurity,
+             chkAuthentication, txtSMTPuser,    txtSMTPpassword, txtFileName,     txtFTPserver,
+             txtFTPport,        chkFTPS,        txtFTPusername,  txtFTPpassword,  txtFTPpath,
+             txtExecuteURL,     cboDDNSservice, txtDDNSusername, txtDDNSpassword, txtDDNShostname,
+             chkDDNShttps})
         w->setEnabled(false);
 
     mnuTray = new QMenu(QStringLiteral("Popup"), this);
@@ -382,31 +418,13 @@ void frmMain::applyLook()
 
     // Captions sit on the panels (or the black window) and take their background.
     const QFont tahoma = designFont("Tahoma", 8.25);
-    for (QWidget* w : std::initializer_list<QWidget*>{chkSendEmail,
-                                                      lblEmailFrom,
-                                                      lblSMTPServer,
-                                                      lblSMTPport,
-                                                      chkAuthentication,
-                                                      lblSMTPuser,
-                                                      lblSMTPPassword,
-                                                      chkUploadFile,
-                                                      Label1,
-                                                      lblFTPserver,
-                                                      lblFTPport,
-                                                      lblFTPusername,
-                                                      lblFTPpassword,
-                                                      lblFTPpath,
-                                                      chkExecuteURL,
-                                                      chkUpdateDynDNS,
-                                                      lblDDNSusername,
-                                                      lblDDNSpassword,
-                                                      lblDDNShostname,
-                                                      lblExternalIP,
-                                                      lblInternalIP,
-                                                      lblViewIPChangeLog,
-                                                      Label3,
-                                                      Label2,
-                                                      lblHyperlink}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             chkSendEmail,       lblEmailFrom,    lblSMTPServer,   lblSMTPport,    lblSMTPSecurity,
+             chkAuthentication,  lblSMTPuser,     lblSMTPPassword, chkUploadFile,  Label1,
+             lblFTPserver,       lblFTPport,      lblFTPusername,  lblFTPpassword, lblFTPpath,
+             chkExecuteURL,      chkUpdateDynDNS, lblDDNSservice,  chkDDNShttps,   chkFTPS,
+             lblDDNSusername,    lblDDNSpassword, lblDDNShostname, lblExternalIP,  lblInternalIP,
+             lblViewIPChangeLog, Label3,          Label2,          lblHyperlink}) {
         w->setFont(tahoma);
         colour(w, QPalette::WindowText, Qt::white);
     }
@@ -416,6 +434,19 @@ void frmMain::applyLook()
           txtExecuteURL, txtDDNSusername, txtDDNSpassword, txtDDNShostname}) {
         e->setFont(tahoma);
         darkEdit(e, Qt::white);
+    }
+    for (QComboBox* c : {cboSMTPSecurity, cboDDNSservice}) {
+        c->setFont(tahoma);
+        QPalette p = c->palette();
+        for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Button}) {
+            p.setColor(role, Qt::black);
+            p.setColor(QPalette::Disabled, role, Qt::black);
+        }
+        p.setColor(QPalette::Text, Qt::white);
+        p.setColor(QPalette::ButtonText, Qt::white);
+        p.setColor(QPalette::Disabled, QPalette::Text, QColor(128, 128, 128));
+        p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(128, 128, 128));
+        c->setPalette(p);
     }
     for (QLineEdit* e : {txtExternalIP, txtInternalIP}) {
         e->setFont(designFont("MS Sans Serif", 8.25, true));
@@ -455,12 +486,13 @@ void frmMain::applyLook()
 void frmMain::setTabOrderAsDesigned()
 {
     const std::initializer_list<QWidget*> order = {
-        chkSendEmail,      txtEmailRecipient, txtEmailFrom,    txtSMTPServer,   txtSMTPport,
-        chkAuthentication, txtSMTPuser,       txtSMTPpassword, chkUploadFile,   txtFileName,
-        txtFTPserver,      txtFTPport,        txtFTPusername,  txtFTPpassword,  txtFTPpath,
-        chkExecuteURL,     txtExecuteURL,     chkUpdateDynDNS, txtDDNSusername, txtDDNSpassword,
-        txtDDNShostname,   cmdCopyExtIP,      cmdCopyIntIP,    cmdCheckNow,     cmdUploadNow,
-        txtExternalIP,     txtInternalIP,     txtSMTPlog};
+        chkSendEmail,    txtEmailRecipient, txtEmailFrom,    txtSMTPServer,   txtSMTPport,
+        cboSMTPSecurity, chkAuthentication, txtSMTPuser,     txtSMTPpassword, chkUploadFile,
+        txtFileName,     txtFTPserver,      txtFTPport,      chkFTPS,         txtFTPusername,
+        txtFTPpassword,  txtFTPpath,        chkExecuteURL,   txtExecuteURL,   chkUpdateDynDNS,
+        cboDDNSservice,  txtDDNSusername,   txtDDNSpassword, txtDDNShostname, chkDDNShttps,
+        cmdCopyExtIP,    cmdCopyIntIP,      cmdCheckNow,     cmdUploadNow,    txtExternalIP,
+        txtInternalIP,   txtSMTPlog};
     QWidget* previous = nullptr;
     for (QWidget* w : order) {
         if (previous)
@@ -504,25 +536,37 @@ void frmMain::SetTrayMenuItems(const qint16& window_state)
 void frmMain::applySettings(const Settings& settings)
 {
     for (const SettingField& field : kSettingFields) {
-        const QString name = QString::fromLatin1(field.control);
-        if (const auto* box = std::get_if<int Settings::*>(&field.member))
-            setCheckValue(findChild<QCheckBox*>(name), settings.*(*box));
-        else
-            findChild<QLineEdit*>(name)->setText(settings.*
-                                                 std::get<QString Settings::*>(field.member));
+        QWidget* control = findChild<QWidget*>(QString::fromLatin1(field.control));
+        auto* combo = qobject_cast<QComboBox*>(control);
+        if (const auto* number = std::get_if<int Settings::*>(&field.member)) {
+            if (combo) {
+                // A loaded choice is as the user left it: the port does not follow it.
+                const QSignalBlocker quiet(combo);
+                combo->setCurrentIndex(settings.*(*number));
+            } else
+                setCheckValue(qobject_cast<QCheckBox*>(control), settings.*(*number));
+        } else if (combo) {
+            combo->setCurrentText(settings.*std::get<QString Settings::*>(field.member));
+        } else {
+            qobject_cast<QLineEdit*>(control)->setText(settings.*
+                                                       std::get<QString Settings::*>(field.member));
+        }
     }
+    securityShown_ = cboSMTPSecurity->currentIndex();
 }
 
 Settings frmMain::settings() const
 {
     Settings settings;
     for (const SettingField& field : kSettingFields) {
-        const QString name = QString::fromLatin1(field.control);
-        if (const auto* box = std::get_if<int Settings::*>(&field.member))
-            settings.*(*box) = checkValue(findChild<QCheckBox*>(name));
+        QWidget* control = findChild<QWidget*>(QString::fromLatin1(field.control));
+        const auto* combo = qobject_cast<const QComboBox*>(control);
+        if (const auto* number = std::get_if<int Settings::*>(&field.member))
+            settings.*(*number) =
+                combo ? combo->currentIndex() : checkValue(qobject_cast<QCheckBox*>(control));
         else
             settings.*std::get<QString Settings::*>(field.member) =
-                findChild<QLineEdit*>(name)->text();
+                combo ? combo->currentText() : qobject_cast<QLineEdit*>(control)->text();
     }
     return settings;
 }
@@ -697,9 +741,8 @@ void frmMain::chkSendEmail_Click()
 {
     const bool ticked = checkValue(chkSendEmail) == 1;
     for (QWidget* w :
-         {static_cast<QWidget*>(txtEmailRecipient), static_cast<QWidget*>(txtEmailFrom),
-          static_cast<QWidget*>(txtSMTPServer), static_cast<QWidget*>(txtSMTPport),
-          static_cast<QWidget*>(chkAuthentication)})
+         std::initializer_list<QWidget*>{txtEmailRecipient, txtEmailFrom, txtSMTPServer,
+                                         txtSMTPport, cboSMTPSecurity, chkAuthentication})
         w->setEnabled(ticked);
     const bool credentials = ticked && checkValue(chkAuthentication) == 1;
     txtSMTPuser->setEnabled(credentials);
@@ -722,21 +765,40 @@ void frmMain::chkAuthentication_Click()
 void frmMain::chkUploadFile_Click()
 {
     const bool ticked = checkValue(chkUploadFile) == 1;
-    for (QLineEdit* e :
-         {txtFileName, txtFTPserver, txtFTPport, txtFTPusername, txtFTPpassword, txtFTPpath})
-        e->setEnabled(ticked);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{txtFileName, txtFTPserver, txtFTPport, chkFTPS,
+                                         txtFTPusername, txtFTPpassword, txtFTPpath})
+        w->setEnabled(ticked);
 }
 
 void frmMain::chkUpdateDynDNS_Click()
 {
     const bool ticked = checkValue(chkUpdateDynDNS) == 1;
-    for (QLineEdit* e : {txtDDNSusername, txtDDNSpassword, txtDDNShostname})
-        e->setEnabled(ticked);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             cboDDNSservice, txtDDNSusername, txtDDNSpassword, txtDDNShostname, chkDDNShttps})
+        w->setEnabled(ticked);
 }
 
 void frmMain::chkExecuteURL_Click()
 {
     txtExecuteURL->setEnabled(checkValue(chkExecuteURL) == 1);
+}
+
+void frmMain::cboSMTPSecurity_Click(int index)
+{
+    // The port follows the choice while it still holds the previous choice's usual one.
+    static const QStringList usualPorts = {QStringLiteral("25"), QStringLiteral("587"),
+                                           QStringLiteral("465")};
+    if (index >= 0 && txtSMTPport->text() == usualPorts.value(securityShown_))
+        txtSMTPport->setText(usualPorts.value(index));
+    securityShown_ = index;
+}
+
+void frmMain::cboDDNSservice_Change(const QString& service)
+{
+    const QString host = TrimBlanks(service);
+    chkUpdateDynDNS->setText(QStringLiteral("Update Dynamic DNS Entry (%1)")
+                                 .arg(dynDnsDomain(host.isEmpty() ? dynDnsHost() : host)));
 }
 
 void frmMain::createWinsock1()
@@ -752,7 +814,7 @@ bool frmMain::SendDataAndLog(const QString& strData)
 
 bool frmMain::SendDataAndLog(const QString& strData, const QString& shown)
 {
-    if (!Winsock1->SendData(strData))
+    if (!Winsock1->SendData(toAnsi(strData)))
         return false;
     AppendToSMTPlog(*this, shown);
     return true;

@@ -7,6 +7,7 @@
 class QAction;
 class QColor;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -52,6 +53,8 @@ public:
     QLineEdit* txtSMTPServer;
     QLabel* lblSMTPport;
     QLineEdit* txtSMTPport;
+    QLabel* lblSMTPSecurity;
+    QComboBox* cboSMTPSecurity;
     QCheckBox* chkAuthentication;
     QLabel* lblSMTPuser;
     QLineEdit* txtSMTPuser;
@@ -67,6 +70,7 @@ public:
     QLineEdit* txtFTPserver;
     QLabel* lblFTPport;
     QLineEdit* txtFTPport;
+    QCheckBox* chkFTPS;
     QLabel* lblFTPusername;
     QLineEdit* txtFTPusername;
     QLabel* lblFTPpassword;
@@ -82,12 +86,15 @@ public:
     // DynDNS panel
     QFrame* Shape4;
     QCheckBox* chkUpdateDynDNS;
+    QLabel* lblDDNSservice;
+    QComboBox* cboDDNSservice;
     QLabel* lblDDNSusername;
     QLineEdit* txtDDNSusername;
     QLabel* lblDDNSpassword;
     QLineEdit* txtDDNSpassword;
     QLabel* lblDDNShostname;
     QLineEdit* txtDDNShostname;
+    QCheckBox* chkDDNShttps;
 
     // Address panel
     QFrame* Shape5;
@@ -174,6 +181,9 @@ private:
     void chkUploadFile_Click();
     void chkUpdateDynDNS_Click();
     void chkExecuteURL_Click();
+    void cboSMTPSecurity_Click(int index);
+    void cboDDNSservice_Change(const QString& service);
+    int securityShown_ = 0;
 
     // The SMTP socket and the dialogue that talks through it.
 public:

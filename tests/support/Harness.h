@@ -61,12 +61,12 @@ public:
 
     void writeConfig(const QString& addressFileName)
     {
-        // A file as the program writes it, naming the address file.
+        // A file as the program writes it, naming the address file; nothing encrypted.
         QByteArray c;
-        for (int line = 1; line <= 21; ++line) {
+        for (int line = 1; line <= 25; ++line) {
             if (line == 10)
                 c += addressFileName.toLatin1();
-            else if (line == 1 || line == 6 || line == 9 || line == 16 || line == 20)
+            else if (QList<int>{1, 6, 9, 16, 20, 22, 23, 25}.contains(line))
                 c += " 0 ";
             c += "\r\n";
         }

@@ -105,14 +105,46 @@ QString PeerProcess::errorText() const
            QString::fromLocal8Bit(process_->readAllStandardError());
 }
 
-HttpPeer::HttpPeer(const QString& mode)
+QString tlsFile(const QString& name)
+{
+    // For each authority, its certificate and a server's key and certificate signed by it.
+    static QTemporaryDir dir;
+    static const bool made = QProcess::execute(QStringLiteral("bash"), {"-c", R"(cd "$0" &&
+        k="-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes -days 30"
+        for p in "" other-; do
+            openssl req -x509 $k -keyout ${p}ca.key -out ${p}ca.pem -subj "/CN=${p}test CA" &&
+            openssl req -x509 $k -keyout ${p}server.pem -out crt -subj /CN=127.0.0.1 \
+                -CA ${p}ca.pem -CAkey ${p}ca.key -addext basicConstraints=critical,CA:FALSE \
+                -addext subjectAltName=IP:127.0.0.1,DNS:localhost && cat crt >>${p}server.pem || exit 1
+        done 2>/dev/null)",
+                                                                        dir.path()}) == 0;
+    return made ? dir.filePath(name) : QString();
+}
+
+void trustAuthorities(const QString& caFile)
+{
+    if (caFile.isEmpty())
+        qunsetenv("SSL_CERT_FILE");
+    else
+        qputenv("SSL_CERT_FILE", QFile::encodeName(caFile));
+}
+
+namespace {
+QStringList certArgs(const QString& cert)
+{
+    return cert.isEmpty() ? QStringList() : QStringList{QStringLiteral("--cert"), cert};
+}
+} // namespace
+
+HttpPeer::HttpPeer(const QString& mode, const QString& cert)
 {
     answer({});
     started_ = peer_.startAndReadPort(
         QStringLiteral("/usr/bin/python3"),
-        {supportDir() + QStringLiteral("/http_server.py"), QStringLiteral("--mode"), mode,
-         QStringLiteral("--body-file"), dir_.filePath(QStringLiteral("body")),
-         QStringLiteral("--log-file"), dir_.filePath(QStringLiteral("requests.jsonl"))});
+        QStringList{supportDir() + QStringLiteral("/http_server.py"), QStringLiteral("--mode"),
+                    mode, QStringLiteral("--body-file"), dir_.filePath(QStringLiteral("body")),
+                    QStringLiteral("--log-file"), dir_.filePath(QStringLiteral("requests.jsonl"))} +
+            certArgs(cert));
 }
 
 QString HttpPeer::hostPort() const
@@ -133,13 +165,16 @@ QList<QVariantMap> HttpPeer::requests() const
     return readJsonLines(dir_.filePath(QStringLiteral("requests.jsonl")));
 }
 
-SmtpPeer::SmtpPeer(const QString& user, const QString& password)
+SmtpPeer::SmtpPeer(const QString& user, const QString& password, const QString& tls,
+                   const QString& cert)
 {
     started_ = peer_.startAndReadPort(
         QStringLiteral("/usr/bin/python3"),
-        {supportDir() + QStringLiteral("/smtp_server.py"), QStringLiteral("--log-file"),
-         dir_.filePath(QStringLiteral("mail.log")), QStringLiteral("--user"), user,
-         QStringLiteral("--password"), password});
+        QStringList{supportDir() + QStringLiteral("/smtp_server.py"), QStringLiteral("--log-file"),
+                    dir_.filePath(QStringLiteral("mail.log")), QStringLiteral("--user"), user,
+                    QStringLiteral("--password"), password, QStringLiteral("--tls"),
+                    tls.isEmpty() ? QStringLiteral("none") : tls} +
+            certArgs(cert));
 }
 
 QByteArray SmtpPeer::mails() const
@@ -147,14 +182,15 @@ QByteArray SmtpPeer::mails() const
     return readAll(dir_.filePath(QStringLiteral("mail.log")));
 }
 
-FtpPeer::FtpPeer(const QString& user, const QString& password)
+FtpPeer::FtpPeer(const QString& user, const QString& password, const QString& cert)
 {
     QDir(dir_.path()).mkdir(QStringLiteral("root"));
     started_ = peer_.startAndReadPort(
         QStringLiteral("/usr/bin/python3"),
-        {supportDir() + QStringLiteral("/ftp_server.py"), QStringLiteral("--root"), root(),
-         QStringLiteral("--user"), user, QStringLiteral("--password"), password,
-         QStringLiteral("--log-file"), dir_.filePath(QStringLiteral("commands.jsonl"))});
+        QStringList{supportDir() + QStringLiteral("/ftp_server.py"), QStringLiteral("--root"),
+                    root(), QStringLiteral("--user"), user, QStringLiteral("--password"), password,
+                    QStringLiteral("--log-file"), dir_.filePath(QStringLiteral("commands.jsonl"))} +
+            certArgs(cert));
 }
 
 QList<QVariantMap> FtpPeer::commands() const
@@ -243,7 +279,7 @@ void resetSeams()
     platform::setNextInputBoxAnswer(std::nullopt);
     platform::setTransferTimeoutsForTesting({});
     setEchoHostForTesting({});
-    setDynDnsHostForTesting({});
+    trustAuthorities({});
     setClockForTesting({});
 }
 

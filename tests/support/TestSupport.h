@@ -32,10 +32,17 @@ private:
     quint16 port_ = 0;
 };
 
-// The HTTP peer of support/http_server.py, serving a body file that tests rewrite.
+// Throwaway TLS certificates, made once a test program with openssl: "ca.pem"
+// and "server.pem" signed by it, "other-ca.pem" and "other-server.pem" by one not trusted.
+QString tlsFile(const QString& name);
+// Trusts `caFile`'s authorities alone, as SSL_CERT_FILE does for Quillet; empty: the system's.
+void trustAuthorities(const QString& caFile);
+
+// The HTTP peer of support/http_server.py, serving a body file that tests rewrite; with a
+// certificate, over HTTPS.
 class HttpPeer {
 public:
-    explicit HttpPeer(const QString& mode = QStringLiteral("serve"));
+    explicit HttpPeer(const QString& mode = QStringLiteral("serve"), const QString& cert = {});
 
     bool ok() const { return started_; }
     quint16 port() const { return peer_.port(); }
@@ -53,10 +60,11 @@ private:
 };
 
 // The SMTP peer of support/smtp_server.py: accepts mail with or without AUTH LOGIN, where
-// only `user` and `password` log in.
+// only `user` and `password` log in; `tls` "starttls" or "implicit" with a certificate.
 class SmtpPeer {
 public:
-    SmtpPeer(const QString& user, const QString& password);
+    SmtpPeer(const QString& user, const QString& password, const QString& tls = {},
+             const QString& cert = {});
 
     bool ok() const { return started_; }
     quint16 port() const { return peer_.port(); }
@@ -71,10 +79,11 @@ private:
     bool started_ = false;
 };
 
-// The FTP peer of support/ftp_server.py: one account whose home is a temporary directory.
+// The FTP peer of support/ftp_server.py: one account whose home is a temporary directory;
+// with a certificate, TLS required on the control and data connections.
 class FtpPeer {
 public:
-    FtpPeer(const QString& user, const QString& password);
+    FtpPeer(const QString& user, const QString& password, const QString& cert = {});
 
     bool ok() const { return started_; }
     quint16 port() const { return peer_.port(); }

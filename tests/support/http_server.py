@@ -5,6 +5,7 @@ serve: answers every GET with the bytes of --body-file at that moment. A first l
        --log-file as one JSON line (method, path, headers, t = this machine's monotonic
        clock, so that logs of several peers can be put in order).
 hang:  accepts connections and never answers.
+With --cert (the PEM file of its key and certificate) it speaks HTTPS.
 
 Prints "PORT <n>" once listening, and exits when its standard input closes, so it
 never outlives the test that started it.
@@ -14,6 +15,7 @@ import http.server
 import json
 import os
 import socket
+import ssl
 import sys
 import threading
 import time
@@ -57,6 +59,7 @@ def main():
     parser.add_argument("--mode", choices=["serve", "hang"], default="serve")
     parser.add_argument("--body-file")
     parser.add_argument("--log-file")
+    parser.add_argument("--cert")
     args = parser.parse_args()
 
     threading.Thread(target=exit_when_stdin_closes, daemon=True).start()
@@ -73,6 +76,10 @@ def main():
 
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
     server.args = args
+    if args.cert:
+        context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+        context.load_cert_chain(args.cert)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     print("PORT %d" % server.server_address[1], flush=True)
     server.serve_forever()
 
