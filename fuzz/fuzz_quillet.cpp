@@ -61,8 +61,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SmtpDialogue* self = nullptr;
     SmtpLink link;
     link.inputs = [&] {
-        return SmtpInputs{
-            p.at(0).size() % 2 == 1, text(0), text(1), text(2), text(3), text(4), text(5), text(6)};
+        return SmtpInputs{p.at(0).size() % 2 == 1,
+                          p.at(0).size() % 3 == 1,
+                          text(0),
+                          text(1),
+                          text(2),
+                          text(3),
+                          text(4),
+                          text(5),
+                          text(6)};
     };
     link.send = [&](const QString& wire, const QString&) {
         require(!ended, "nothing sent after the end");

@@ -3,7 +3,8 @@
 # Does nothing when they are all present already.
 set -euo pipefail
 
-packages=(build-essential cmake ninja-build pkg-config qt6-base-dev libcurl4-openssl-dev
+packages=(build-essential cmake ninja-build pkg-config qt6-base-dev qt6-base-private-dev
+          libcurl4-openssl-dev
           libgl-dev ca-certificates fonts-liberation2)
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(python3 php-cli clang-format python3-aiosmtpd python3-pyftpdlib

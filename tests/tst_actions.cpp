@@ -1,7 +1,9 @@
 #include "TestSupport.h"
 
+#include "actions/EmailAction.h"
 #include "core/DateText.h"
 #include "core/Endpoints.h"
+#include "core/Model.h"
 #include "core/RunState.h"
 #include "monitor/ActionRunner.h"
 #include "platform/ProgramDir.h"
@@ -49,12 +51,20 @@ class TestActions : public QObject {
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> dir;
+    // The actions work on the model; the window on it shows what they did.
+    std::unique_ptr<Model> model;
+    std::unique_ptr<EmailAction> email;
     std::unique_ptr<frmMain> form;
-
     RunState state;
 
     QString addressFile() const { return dir->filePath(QStringLiteral("ip_office.txt")); }
-    void run(RunCause cause = RunCause::User) { ExecuteActions(*form, state, cause); }
+    void run(RunCause cause = RunCause::User)
+    {
+        bool done = false;
+        ExecuteActions(*model, state, *email, cause, [&done] { done = true; });
+        QVERIFY(done || !form->cmdUploadNow->isEnabled()); // no second run meanwhile
+        QTRY_VERIFY_WITH_TIMEOUT(done, 20000);
+    }
     void expectStatus(std::size_t index, const QString& prefix, const QColor& colour)
     {
         QCOMPARE(form->lblStatus[index]->text(), prefix + kStamp);
@@ -86,16 +96,19 @@ private slots:
         dir = std::make_unique<QTemporaryDir>();
         platform::setProgramDirectoryForTesting(dir->path());
         test::fixClock();
-        form = std::make_unique<frmMain>();
+        model = std::make_unique<Model>();
+        email = std::make_unique<EmailAction>(*model);
+        form = std::make_unique<frmMain>(*model);
         state = {};
         state.IPFilePath = addressFile();
-        form->txtExternalIP->setText(QStringLiteral("10.1.2.3"));
-        form->txtInternalIP->setText(QStringLiteral("192.168.0.5"));
+        model->setAddresses(QStringLiteral("10.1.2.3"), QStringLiteral("192.168.0.5"));
         QVERIFY(test::writeAll(addressFile(), kAddressFile));
     }
     void cleanup()
     {
         form.reset();
+        email.reset();
+        model.reset();
         dir.reset();
         test::resetSeams();
     }
@@ -417,7 +430,7 @@ private slots:
         HttpPeer peer;
         QVERIFY(peer.ok());
         peer.answer(body, status);
-        form->txtExternalIP->setText(external);
+        model->setAddresses(external, QStringLiteral("192.168.0.5"));
         setCheckValue(form->chkExecuteURL, 1);
         form->txtExecuteURL->setText(
             QStringLiteral(

@@ -1,9 +1,11 @@
 #include "Harness.h"
 
+#include "platform/Download.h"
 #include "ui/modAddToTray.h"
 
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -66,14 +68,17 @@ private slots:
         h.echo.answer(echoAnswer);
         h.internal = internal;
 
-        h.app->CheckIPChange();
+        h.check();
 
         QCOMPARE(h.bytes(QStringLiteral("ip_office.txt")), addressFile);
         QCOMPARE(h.bytes(QStringLiteral("ipchange.log")), log);
         QCOMPARE(h.actionRuns, 1);
+        // Answers are read in memory: no scratch file of any kind.
+        QCOMPARE(QDir(h.dir.path()).entryList(QDir::Files | QDir::Hidden),
+                 QStringList({"config.txt", "ip_office.txt", "ipchange.log"}));
 
         // The next check with the same answers is no change.
-        h.app->CheckIPChange();
+        h.check();
         QCOMPARE(h.actionRuns, 1);
         QCOMPARE(h.bytes(QStringLiteral("ipchange.log")), log);
     }
@@ -111,9 +116,9 @@ private slots:
             h.echo.answer(failure);
 
         for (int check = 0; check < 2; ++check)
-            h.app->CheckIPChange();
-        QCOMPARE(h.form().txtExternalIP->text(), QStringLiteral("0.0.0.0"));
-        QCOMPARE(h.form().txtInternalIP->text(), QStringLiteral("192.168.0.5"));
+            h.check();
+        QCOMPARE(h.model().externalIP(), QStringLiteral("0.0.0.0"));
+        QCOMPARE(h.model().internalIP(), QStringLiteral("192.168.0.5"));
         QCOMPARE(h.bytes(QStringLiteral("ip_office.txt")), fileDuring);
         QVERIFY(!h.exists(QStringLiteral("ipchange.log")));
         QCOMPARE(h.actionRuns, 0);
@@ -122,7 +127,7 @@ private slots:
 
         setEchoHostForTesting(h.echo.hostPort());
         h.echo.answer(back);
-        h.app->CheckIPChange();
+        h.check();
         const bool changed = back != "1.2.3.4";
         QCOMPARE(h.bytes(QStringLiteral("ipchange.log")),
                  changed ? logLine("1.2.3.4,192.168.0.5 changed to 5.6.7.8,192.168.0.5")
@@ -146,7 +151,7 @@ private slots:
         h.form().txtFileName->setText(
             QStringLiteral("../%1/escaped-ip.txt").arg(QFileInfo(outside.path()).fileName()));
         h.echo.answer("5.6.7.8");
-        h.app->CheckIPChange();
+        h.check();
         ::umask(umask);
         QCOMPARE(h.actionRuns, 1);
         QCOMPARE(test::readAll(target), QByteArray("mine"));
@@ -171,7 +176,7 @@ private slots:
         QVERIFY(test::writeAll(h.file(QStringLiteral("ipchange.log")), log));
         disk.fill();
         h.echo.answer("5.6.7.8");
-        h.app->CheckIPChange();
+        h.check();
         QCOMPARE(h.bytes(QStringLiteral("ip_office.txt")),
                  QByteArray("1.2.3.4\r\n192.168.0.5\r\n"));
         QCOMPARE(h.bytes(QStringLiteral("ipchange.log")), log);
@@ -183,7 +188,7 @@ private slots:
         Harness h;
         startSettled(h);
         h.form().txtFileName->setText(QStringLiteral("   "));
-        h.app->CheckIPChange();
+        h.check();
         QCOMPARE(h.form().txtFileName->text(), QStringLiteral("ip.txt"));
         QCOMPARE(h.app->state().IPFilePath, h.file(QStringLiteral("ip.txt")));
         QCOMPARE(h.bytes(QStringLiteral("ip.txt")), QByteArray("1.2.3.4\r\n192.168.0.5\r\n"));
@@ -197,16 +202,68 @@ private slots:
 
         // "refresh" twice with nothing changed: two lookups, nothing else.
         h.form().cmdCheckNow->click();
+        h.settle();
         h.form().cmdCheckNow->click();
+        h.settle();
         QCOMPARE(h.echoRequests(), lookups + 2);
         QCOMPARE(h.actionRuns, 0);
 
         // "Execute Selected Actions": the actions, without a lookup or a log line.
         h.form().cmdUploadNow->click();
+        h.settle();
         QCOMPARE(h.actionRuns, 1);
         QCOMPARE(h.echoRequests(), lookups + 2);
         QVERIFY(!h.exists(QStringLiteral("ipchange.log")));
         QVERIFY(h.form().cmdUploadNow->isEnabled());
+    }
+
+    // One thing at a time: what is asked for meanwhile runs once after it, however often it
+    // was asked. The window's thread answers all along, even while a server stalls, and the
+    // end cuts a stalled transfer short.
+    void requestsWaitTheirTurnAndNothingFreezes()
+    {
+        Harness h;
+        startSettled(h);
+        test::HttpPeer silent(QStringLiteral("hang"));
+        QVERIFY(silent.ok());
+        setEchoHostForTesting(silent.hostPort());
+        platform::setTransferTimeoutsForTesting(
+            {std::chrono::milliseconds(1000), std::chrono::milliseconds(1500)});
+        int runs = 0;
+        h.app->monitor().actionRunner = [&runs](RunCause, std::function<void()> done) {
+            ++runs;
+            QTimer::singleShot(300, std::move(done));
+        };
+        QElapsedTimer clock;
+        qint64 last = 0, longestGap = 0;
+        QTimer beat;
+        QObject::connect(&beat, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        clock.start();
+        beat.start(10);
+
+        h.app->ExecuteActions();
+        for (int i = 0; i < 3; ++i) {
+            h.app->CheckIPChange();
+            h.app->ExecuteActions();
+        }
+        QVERIFY(h.settle());
+        QCOMPARE(runs, 2);
+        QCOMPARE(h.model().externalIP(), QStringLiteral("0.0.0.0")); // one stalled check
+        QVERIFY2(longestGap < 50, qPrintable(QString::number(longestGap)));
+
+        h.app->CheckIPChange();
+        h.model().setAddresses(QStringLiteral("before the end"), {});
+        QSignalSpy finished(h.app.get(), &Quillet::finished);
+        const qint64 asked = clock.elapsed();
+        h.app->requestShutdown();
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(clock.elapsed() - asked < 500);
+        QVERIFY(h.bytes(QStringLiteral("config.txt")).contains("ip_office.txt"));
+        QTest::qWait(1700); // past the time-out: the stalled check never comes back
+        QCOMPARE(h.model().externalIP(), QStringLiteral("before the end"));
     }
 };
 

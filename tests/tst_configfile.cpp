@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include "app/ConfigFile.h"
+#include "core/Model.h"
 #include "ui/frmMain.h"
 
 #include <QCheckBox>
@@ -207,7 +208,8 @@ private slots:
     {
         QList<QByteArray> lines = sampleLines();
         lines[0] = " 0 ";
-        frmMain form;
+        Model model;
+        frmMain form(model);
         form.applySettings(parsed(joinLines(lines)));
         QVERIFY(!form.txtSMTPuser->isEnabled() && !form.chkAuthentication->isEnabled());
         QVERIFY(form.txtDDNShostname->isEnabled() && !form.txtFTPserver->isEnabled());

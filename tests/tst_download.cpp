@@ -20,6 +20,15 @@ QByteArray urlOf(const HttpPeer& peer)
     return "http://" + peer.hostPort().toLatin1() + "/address";
 }
 
+// The external address as one lookup finds it.
+std::optional<QString> lookUp()
+{
+    std::optional<std::optional<QString>> found;
+    GetExternalIP([&found](const std::optional<QString>& ip) { found = ip; });
+    (void)QTest::qWaitFor([&found] { return found.has_value(); }, 20000);
+    return found.value_or(std::nullopt);
+}
+
 void useEchoPage(quint16 port)
 {
     setEchoHostForTesting(QStringLiteral("127.0.0.1:%1").arg(port));
@@ -50,7 +59,7 @@ private slots:
             body.append(static_cast<char>(b));
         peer.answer(body);
 
-        const platform::DownloadResult result = platform::download({urlOf(peer), fresh});
+        const platform::DownloadResult result = test::fetch({urlOf(peer), fresh});
         QVERIFY(result.ok);
         QCOMPARE(result.body, body);
         const QList<QVariantMap> requests = peer.requests();
@@ -91,7 +100,7 @@ private slots:
                 : urlOf(peer);
         QElapsedTimer clock;
         clock.start();
-        const platform::DownloadResult result = platform::download({url, true});
+        const platform::DownloadResult result = test::fetch({url, true});
         QVERIFY(!result.ok);
         QCOMPARE(result.error, error);
         QCOMPARE(result.httpStatus, static_cast<long>(status));
@@ -131,7 +140,7 @@ private slots:
         peer.answer(answer, status);
         useEchoPage(status ? peer.port() : test::unusedPort());
 
-        const std::optional<QString> ip = GetExternalIP();
+        const std::optional<QString> ip = lookUp();
         QCOMPARE(ip.value_or(QString()), expected);
         const QList<QVariantMap> requests = peer.requests();
         QCOMPARE(requests.size(), status ? 1 : 0);
@@ -156,7 +165,7 @@ private slots:
                  qPrintable(server.errorText()));
         useEchoPage(port);
 
-        const std::optional<QString> ip = GetExternalIP();
+        const std::optional<QString> ip = lookUp();
         QVERIFY(ip.has_value());
         QCOMPARE(*ip, QStringLiteral("127.0.0.1"));
     }

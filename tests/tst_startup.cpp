@@ -31,28 +31,33 @@ private slots:
         Quillet& app = h.start();
 
         QCOMPARE(platform::inputBoxRecord().shown, promptsBefore);
-        QVERIFY(!h.form().isVisible());
-        QCOMPARE(h.form().windowTitle(), BuildAppTitle(platform::versionRecord()));
-        QCOMPARE(h.form().lblHostName->text(), QStringLiteral("office_pc"));
+        // Nothing is built before it is needed: no window until one is asked for.
+        QVERIFY(app.form() == nullptr);
+        QCOMPARE(h.model().hostName(), QStringLiteral("office_pc"));
         // The file name was empty during initialisation: only Main's check ran.
         QCOMPARE(h.echoRequests(), 1);
         QCOMPARE(h.echo.requests().at(0).value(QStringLiteral("path")).toString(),
                  QStringLiteral("/getip_quillet_paidusers.php"));
-        QCOMPARE(h.form().txtFileName->text(), QStringLiteral("ip.txt"));
+        QCOMPARE(h.model().settings().txtFileName, QStringLiteral("ip.txt"));
         QCOMPARE(h.bytes(QStringLiteral("ip.txt")), QByteArray("1.2.3.4\r\n192.168.0.5\r\n"));
         QCOMPARE(h.bytes(QStringLiteral("ipchange.log")),
                  QByteArray("12-05-2026 15:23:38: , changed to 1.2.3.4,192.168.0.5\r\n"));
         QCOMPARE(h.actionRuns, 1);
         QCOMPARE(currentTrayTip(),
                  QStringLiteral("External IP: 1.2.3.4\r\nInternal IP: 192.168.0.5"));
-        QVERIFY(platform::isTimerArmed(&h.form(), kCheckTimerId));
+        QVERIFY(platform::isTimerArmed(&app, kCheckTimerId));
         QVERIFY(isInTray());
+        // Once built, the window shows the model and is titled for the version.
+        QVERIFY(!h.form().isVisible());
+        QCOMPARE(h.form().windowTitle(), BuildAppTitle(platform::versionRecord()));
+        QCOMPARE(h.form().lblHostName->text(), QStringLiteral("office_pc"));
+        QCOMPARE(h.form().txtExternalIP->text(), QStringLiteral("1.2.3.4"));
 
         // Shutdown: timer stopped, every setting saved, the icon gone.
         QSignalSpy finished(&app, &Quillet::finished);
         h.form().close();
         QCOMPARE(finished.size(), 1);
-        QVERIFY(!platform::isTimerArmed(&h.form(), kCheckTimerId));
+        QVERIFY(!platform::isTimerArmed(&app, kCheckTimerId));
         QVERIFY(!isInTray());
         const QList<QByteArray> lines = h.bytes(QStringLiteral("config.txt")).split('\n');
         QCOMPARE(lines.size(), kSettingCount + 1);
@@ -93,8 +98,8 @@ private slots:
         QCOMPARE(platform::inputBoxRecord().prompt,
                  QStringLiteral("Please enter a short name for this computer (Letters and "
                                 "Numbers only):"));
-        QCOMPARE(h.form().lblHostName->text(), shownName);
-        QCOMPARE(h.form().txtFileName->text(), fileName);
+        QCOMPARE(h.model().hostName(), shownName);
+        QCOMPARE(h.model().settings().txtFileName, fileName);
         QCOMPARE(h.bytes(fileName), QByteArray("1.2.3.4\r\n192.168.0.5\r\n"));
     }
 
@@ -105,7 +110,7 @@ private slots:
         h.hostName = QStringLiteral("somewhere");
         h.echo.answer("1.2.3.4");
         h.start();
-        QCOMPARE(h.form().txtFileName->text(), QStringLiteral("ip_office.txt"));
+        QCOMPARE(h.model().settings().txtFileName, QStringLiteral("ip_office.txt"));
     }
 
     void missingAddressFileIsCheckedTwice()
@@ -148,7 +153,7 @@ private slots:
         QCOMPARE(h.echoRequests(), 1);
         QCOMPARE(h.bytes(QStringLiteral("ipchange.log")), expectedLog);
         QCOMPARE(h.actionRuns, expectedLog.isEmpty() ? 0 : 1);
-        QCOMPARE(h.form().txtExternalIP->text(), QString::fromLatin1(echoAnswer));
+        QCOMPARE(h.model().externalIP(), QString::fromLatin1(echoAnswer));
     }
 
     void addressFileWithOneLine()

@@ -1,9 +1,9 @@
 #include "TestSupport.h"
 
+#include "app/Quillet.h"
 #include "core/Ansi.h"
 #include "core/DateText.h"
 #include "core/Endpoints.h"
-#include "core/Quillet.h"
 #include "core/TextUtil.h"
 #include "platform/VersionInfo.h"
 

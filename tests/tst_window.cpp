@@ -1,8 +1,10 @@
 #include "TestSupport.h"
 
+#include "core/Model.h"
 #include "platform/Launcher.h"
 #include "platform/ProgramDir.h"
 #include "platform/TrayIcon.h"
+#include "ui/TrayWindow.h"
 #include "ui/frmMain.h"
 #include "ui/modAddToTray.h"
 
@@ -34,11 +36,26 @@ QString menuRow(const frmMain& f)
         row += a->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
     return row;
 }
+// The tray's view of a window the test owns.
+struct Host : TrayWindow {
+    explicit Host(frmMain* window)
+        : f(window)
+    {
+    }
+    QWidget* window(bool) override { return f; }
+    qint16 lastState() const override { return f->LastState; }
+    void setTrayMenuItems(qint16 state) override { f->SetTrayMenuItems(state); }
+    QMenu* trayMenu() override { return f->mnuTray; }
+    frmMain* f;
+};
+
 } // namespace
 
 // The main window's handlers and the tray's decisions, on Qt's offscreen platform.
 class TestWindow : public QObject {
     Q_OBJECT
+
+    Model model;
 
 private slots:
     void cleanup()
@@ -51,7 +68,7 @@ private slots:
 
     void resizeKeepsTheLastStateOtherThanMinimised()
     {
-        frmMain f;
+        frmMain f(model);
         f.show();
         f.setWindowState(Qt::WindowMaximized);
         QCOMPARE(f.LastState, qint16(2));
@@ -84,7 +101,7 @@ private slots:
 
     void enablingRulesFollowClicks()
     {
-        frmMain f;
+        frmMain f(model);
         f.show();
         QTest::mouseClick(f.chkSendEmail, Qt::LeftButton);
         QVERIFY(f.txtEmailRecipient->isEnabled() && f.chkAuthentication->isEnabled());
@@ -126,15 +143,14 @@ private slots:
 
     void copyButtonsPutTheAddressOnTheClipboard()
     {
-        frmMain f;
+        frmMain f(model);
         f.show();
-        f.txtExternalIP->setText(QStringLiteral("203.0.113.7"));
-        f.txtInternalIP->setText(QStringLiteral("192.168.1.20"));
+        model.setAddresses(QStringLiteral("203.0.113.7"), QStringLiteral("192.168.1.20"));
         QTest::mouseClick(f.cmdCopyExtIP, Qt::LeftButton);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("203.0.113.7"));
         QTest::mouseClick(f.cmdCopyIntIP, Qt::LeftButton);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("192.168.1.20"));
-        f.txtExternalIP->clear();
+        model.setAddresses({}, {});
         QTest::mouseClick(f.cmdCopyExtIP, Qt::LeftButton);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString());
     }
@@ -148,7 +164,7 @@ private slots:
             opened << url;
             return true;
         });
-        frmMain f;
+        frmMain f(model);
         f.show();
         QTest::mouseClick(f.lblViewIPChangeLog, Qt::LeftButton);
         QCOMPARE(opened.size(), 1);
@@ -166,7 +182,7 @@ private slots:
 
     void statusTipsShowAnswersAsText()
     {
-        frmMain f;
+        frmMain f(model);
         f.show();
         QLabel* status = f.lblStatus[3];
         const QString answer = QStringLiteral("<html><body><b>ok</b> 1 < 2</body></html>");
@@ -184,8 +200,10 @@ private slots:
     void minimiseHidesIntoTheTrayAndKeepsTheState()
     {
         platform::setTrayPresenceForTesting(platform::TrayPresence::Present);
-        frmMain f;
-        AddToTray(f, f.mnuTray);
+        frmMain f(model);
+        Host host{&f};
+        AddToTray(host);
+        HookTrayWindow(f);
         QVERIFY(isTrayIconShown());
         QVERIFY(TrayWindowProc(TrayMessage::IconLeftClick));
         QVERIFY(f.isVisible());
@@ -211,8 +229,10 @@ private slots:
     void destroyedWindowLeavesTheTray()
     {
         platform::setTrayPresenceForTesting(platform::TrayPresence::Headless);
-        auto f = std::make_unique<frmMain>();
-        AddToTray(*f, f->mnuTray);
+        auto f = std::make_unique<frmMain>(model);
+        Host host{f.get()};
+        AddToTray(host);
+        HookTrayWindow(*f);
         QVERIFY(isInTray());
         QVERIFY(!f->isVisible());
         f.reset();

@@ -192,19 +192,11 @@ void SmtpDialogue::start()
 
 void SmtpDialogue::armReplyTimer()
 {
-    waitClock_.start();
     replyTimer_.start(replyTimeout_);
 }
 
 void SmtpDialogue::replyTimedOut()
 {
-    // A timer this late means the thread was busy (the runner's other actions block it while
-    // the dialogue goes on), so an answer may be waiting unread: listen once more.
-    const auto slack = replyTimeout_ / 10 + std::chrono::milliseconds(100);
-    if (std::chrono::milliseconds(waitClock_.elapsed()) > replyTimeout_ + slack) {
-        armReplyTimer();
-        return;
-    }
     fail(QStringLiteral("The SMTP server sent no complete reply within %1 s")
              .arg(static_cast<double>(replyTimeout_.count()) / 1000.0));
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -80,7 +79,6 @@ private:
     bool running_ = false;
     std::chrono::milliseconds replyTimeout_ = kReplyTimeout;
     QTimer replyTimer_;
-    QElapsedTimer waitClock_;
 };
 
 } // namespace quillet

@@ -2,15 +2,11 @@
 
 #include "core/Ansi.h"
 #include "core/Endpoints.h"
+#include "core/Model.h"
 #include "core/RunState.h"
 #include "core/TextUtil.h"
 #include "platform/Download.h"
-#include "ui/frmMain.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QRegularExpression>
 
 namespace quillet {
@@ -67,55 +63,56 @@ DynDnsVerdict JudgeDynDnsAnswer(const QString& firstLine)
     return {true, firstLine, {}};
 }
 
-void UpdateDynDNS(frmMain& form, DynDnsHold& hold, bool askedByUser)
+void UpdateDynDNS(Model& model, DynDnsHold& hold, bool askedByUser, std::function<void()> done)
 {
     static const QString kFailure = QStringLiteral("DDNS Update Failure @ ");
-    QLabel* status = form.lblStatus[2];
-    const QString typed = TrimBlanks(form.cboDDNSservice->currentText());
+    const Settings& s = model.settings();
+    const QString typed = TrimBlanks(s.cboDDNSservice);
     const QString service = typed.isEmpty() ? dynDnsHost() : typed;
-    const bool https = checkValue(form.chkDDNShttps) == 1;
+    const bool https = s.chkDDNShttps == 1;
     const QString settings =
         QStringList{service, https ? QStringLiteral("https") : QStringLiteral("http"),
-                    form.txtDDNSusername->text(), form.txtDDNSpassword->text(),
-                    form.txtDDNShostname->text()}
+                    s.txtDDNSusername, s.txtDDNSpassword, s.txtDDNShostname}
             .join(QChar(u'\0'));
-    if (!askedByUser && !hold.code.isEmpty() && hold.settings == settings) {
-        status->setToolTip(QStringLiteral("Held after %1: change the DynDNS settings or press "
-                                          "Execute Selected Actions")
-                               .arg(hold.code));
-        form.showStatus(2, kFailure, false);
-        return;
-    }
+    const auto refuse = [&](const QString& why) {
+        model.setStatusTip(2, why);
+        model.showStatus(2, kFailure, false);
+        done();
+    };
+    if (!askedByUser && !hold.code.isEmpty() && hold.settings == settings)
+        return refuse(QStringLiteral("Held after %1: change the DynDNS settings or press "
+                                     "Execute Selected Actions")
+                          .arg(hold.code));
     // A host, or host:port, and nothing that would make it another URL.
-    if (!QRegularExpression(QStringLiteral("^[^/?#@\\s\\\\]+$")).match(service).hasMatch()) {
-        status->setToolTip(QStringLiteral("Not a service host: %1").arg(service));
-        form.showStatus(2, kFailure, false);
-        return;
-    }
+    if (!QRegularExpression(QStringLiteral("^[^/?#@\\s\\\\]+$")).match(service).hasMatch())
+        return refuse(QStringLiteral("Not a service host: %1").arg(service));
 
     platform::DownloadRequest request;
     request.url = (https ? "https://" : "http://") + toAnsi(service) + "/nic/update?" +
-                  DynDnsQuery(form.txtDDNShostname->text(), form.txtExternalIP->text());
+                  DynDnsQuery(s.txtDDNShostname, model.externalIP());
     // Never in the URL: a password holding "@", ":", "/" or "#" would end its part early.
-    request.user = toAnsi(form.txtDDNSusername->text());
-    request.password = toAnsi(form.txtDDNSpassword->text());
+    request.user = toAnsi(s.txtDDNSusername);
+    request.password = toAnsi(s.txtDDNSpassword);
     request.maxBytes = kMaxReplyBytes;
-    const platform::DownloadResult result = platform::download(request);
-
-    const QString line = firstLine(result.body);
-    // An empty answer has no first line to show: nothing changes.
-    if (result.ok && line.isEmpty())
-        return;
-    DynDnsVerdict verdict = JudgeDynDnsAnswer(line);
-    if (!result.ok) {
-        verdict.success = false;
-        if (line.isEmpty())
-            verdict.toolTip = result.error;
-    }
-    hold = {verdict.holdCode, settings};
-    status->setToolTip(verdict.toolTip);
-    form.showStatus(2, verdict.success ? QStringLiteral("DDNS Update Success @ ") : kFailure,
-                    verdict.success);
+    platform::download(request, [&model, &hold, settings,
+                                 done = std::move(done)](const platform::DownloadResult& result) {
+        const QString line = firstLine(result.body);
+        // An empty answer has no first line to show: nothing changes.
+        if (!result.ok || !line.isEmpty()) {
+            DynDnsVerdict verdict = JudgeDynDnsAnswer(line);
+            if (!result.ok) {
+                verdict.success = false;
+                if (line.isEmpty())
+                    verdict.toolTip = result.error;
+            }
+            hold = {verdict.holdCode, settings};
+            model.setStatusTip(2, verdict.toolTip);
+            model.showStatus(2,
+                             verdict.success ? QStringLiteral("DDNS Update Success @ ") : kFailure,
+                             verdict.success);
+        }
+        done();
+    });
 }
 
 } // namespace quillet

@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace quillet {
 
-class frmMain;
+class Model;
 struct DynDnsHold;
 
 // The update request's query, in the order the service documents. Both values are
@@ -23,9 +25,9 @@ struct DynDnsVerdict {
 DynDnsVerdict JudgeDynDnsAnswer(const QString& firstLine);
 
 // Tells the DynDNS service that the host name of the settings now points to the external
-// address shown, and reports in lblStatus(2): the answer's first line, or why it failed,
-// as tool tip. While `hold` holds a refusal and the DynDNS settings are those it answered,
-// an update not `askedByUser` is not sent but shown as held.
-void UpdateDynDNS(frmMain& form, DynDnsHold& hold, bool askedByUser);
+// address shown, and reports in status line 2: the answer's first line, or why it failed,
+// as tool tip; then calls `done`. While `hold` holds a refusal and the DynDNS settings are
+// those it answered, an update not `askedByUser` is not sent but shown as held.
+void UpdateDynDNS(Model& model, DynDnsHold& hold, bool askedByUser, std::function<void()> done);
 
 } // namespace quillet

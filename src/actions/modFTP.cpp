@@ -24,29 +24,21 @@ std::optional<quint16> FtpPortNumber(const QString& text)
     return static_cast<quint16>(number);
 }
 
-bool FtpUpload(const QString& server, const QString& port, const QString& userName,
+void FtpUpload(const QString& server, const QString& port, const QString& userName,
                const QString& password, const QString& remoteDirectory, const QString& localFile,
-               bool tls, QString* reply)
+               bool tls, std::function<void(bool stored, const QString& reply)> done)
 {
-    const std::optional<quint16> portNumber = FtpPortNumber(port);
-    if (!portNumber) {
-        if (reply)
-            *reply = QStringLiteral("The port must be a number from 1 to 65535");
-        return false;
-    }
-
     platform::FtpPutRequest request;
     request.host = server;
-    request.port = *portNumber;
+    request.port = FtpPortNumber(port).value_or(0);
     request.user = toAnsi(userName);
     request.password = toAnsi(password);
     request.localFile = localFile;
     request.remoteName = toAnsi(remoteDirectory + QFileInfo(localFile).fileName());
     request.tls = tls;
-    const platform::FtpPutResult result = platform::ftpPutFile(request);
-    if (reply)
-        *reply = result.ok ? result.lastReply : result.error;
-    return result.ok;
+    platform::ftpPutFile(request, [done = std::move(done)](const platform::FtpPutResult& result) {
+        done(result.ok, result.ok ? result.lastReply : result.error);
+    });
 }
 
 } // namespace quillet

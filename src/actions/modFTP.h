@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace quillet {
@@ -10,11 +11,11 @@ namespace quillet {
 std::optional<quint16> FtpPortNumber(const QString& text);
 
 // Stores `localFile` on the FTP server as `remoteDirectory` + the file's own name, in one
-// attempt, over FTPS when `tls`, and answers true when the server accepted it. A port text
-// that is no port fails at once, without contacting the server. `reply` receives the
-// server's last reply, or on failure why it failed.
-bool FtpUpload(const QString& server, const QString& port, const QString& userName,
+// attempt, over FTPS when `tls`, and hands `done` whether the server accepted it, with the
+// server's last reply or why it failed. A port text that is no port fails without
+// contacting the server.
+void FtpUpload(const QString& server, const QString& port, const QString& userName,
                const QString& password, const QString& remoteDirectory, const QString& localFile,
-               bool tls = false, QString* reply = nullptr);
+               bool tls, std::function<void(bool stored, const QString& reply)> done);
 
 } // namespace quillet

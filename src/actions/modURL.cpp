@@ -1,10 +1,8 @@
 #include "actions/modURL.h"
 
 #include "core/Ansi.h"
+#include "core/Model.h"
 #include "platform/Download.h"
-#include "ui/frmMain.h"
-
-#include <QLineEdit>
 
 namespace quillet {
 
@@ -36,21 +34,24 @@ QByteArray SubstitutedUrl(const QString& urlTemplate, const QString& external,
         .replace("$INTIP$", toAnsi(internal).toPercentEncoding());
 }
 
-QString ExecuteURL(frmMain& form, const QString& urlTemplate)
+void ExecuteURL(Model& model, const QString& urlTemplate,
+                std::function<void(const QString& answer)> done)
 {
     platform::DownloadRequest request;
-    request.url =
-        SubstitutedUrl(urlTemplate, form.txtExternalIP->text(), form.txtInternalIP->text());
+    request.url = SubstitutedUrl(urlTemplate, model.externalIP(), model.internalIP());
     // The same URL must reach the server on every run.
     request.bypassCache = true;
     request.maxBytes = kMaxAnswerBytes;
-    const platform::DownloadResult result = platform::download(request);
-    if (!result.ok) {
-        form.showStatus(3, QStringLiteral("URL Execute Failure @ "), false);
-        return QString::fromLatin1(kCouldNotAccessUrl) + QLatin1Char('\n') + result.error;
-    }
-    form.showStatus(3, QStringLiteral("URL Execute Success @ "), true);
-    return fromAnsi(result.body);
+    platform::download(
+        request, [&model, done = std::move(done)](const platform::DownloadResult& result) {
+            if (!result.ok) {
+                model.showStatus(3, QStringLiteral("URL Execute Failure @ "), false);
+                done(QString::fromLatin1(kCouldNotAccessUrl) + QLatin1Char('\n') + result.error);
+                return;
+            }
+            model.showStatus(3, QStringLiteral("URL Execute Success @ "), true);
+            done(fromAnsi(result.body));
+        });
 }
 
 } // namespace quillet

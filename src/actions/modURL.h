@@ -3,9 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace quillet {
 
-class frmMain;
+class Model;
 
 inline constexpr char kCouldNotAccessUrl[] = "Couldn't access URL";
 
@@ -17,8 +19,9 @@ inline constexpr char kCouldNotAccessUrl[] = "Couldn't access URL";
 QByteArray SubstitutedUrl(const QString& urlTemplate, const QString& external,
                           const QString& internal);
 
-// Calls the template's URL with the addresses shown and reports in lblStatus(3)'s caption.
-// Answers the page's whole answer, or kCouldNotAccessUrl and, on the next line, why.
-QString ExecuteURL(frmMain& form, const QString& urlTemplate);
+// Calls the template's URL with the addresses shown, reports in status line 3's caption,
+// and hands `done` the page's whole answer, or kCouldNotAccessUrl and, on the next line, why.
+void ExecuteURL(Model& model, const QString& urlTemplate,
+                std::function<void(const QString& answer)> done);
 
 } // namespace quillet

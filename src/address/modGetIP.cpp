@@ -27,20 +27,17 @@ QString trimmedAnswer(const QString& text)
 
 } // namespace
 
-std::optional<QString> GetExternalIP()
+void GetExternalIP(std::function<void(const std::optional<QString>&)> done)
 {
     platform::DownloadRequest request;
     request.url = toAnsi(EchoPageAddress());
     // Every lookup must reach the server, not a cache on the way.
     request.bypassCache = true;
     request.maxBytes = kMaxEchoAnswer;
-    const platform::DownloadResult result = platform::download(request);
-    if (!result.ok)
-        return std::nullopt;
-    const QString answer = trimmedAnswer(fromAnsi(result.body));
-    if (!IsIPv4Address(answer))
-        return std::nullopt;
-    return answer;
+    platform::download(request, [done = std::move(done)](const platform::DownloadResult& result) {
+        const QString answer = trimmedAnswer(fromAnsi(result.body));
+        done(result.ok && IsIPv4Address(answer) ? std::optional<QString>(answer) : std::nullopt);
+    });
 }
 
 QString GetInternalIP()

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <utility>
 
 namespace quillet {
 
@@ -21,6 +24,9 @@ struct RunState {
     bool FirstLoad = false;
     // The DynDNS refusal that holds updates started by a change, until the user acts.
     DynDnsHold DynDnsHeld;
+    // The address file as last written (path and content), so that an unchanged one is not
+    // forced to disk again.
+    std::pair<QString, QByteArray> AddressFileWritten;
 };
 
 // What started an action run: a detected change, or the user's "Execute Selected Actions".

@@ -1,25 +1,15 @@
 #include "monitor/ActionRunner.h"
 
+#include "actions/EmailAction.h"
 #include "actions/modDynDNS.h"
-#include "actions/modEMail.h"
 #include "actions/modFTP.h"
 #include "actions/modURL.h"
+#include "core/Model.h"
 #include "core/RunState.h"
-#include "ui/frmMain.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
+#include <memory>
 
 namespace quillet {
-
-namespace {
-bool ticked(const QCheckBox* box)
-{
-    return checkValue(box) == 1;
-}
-} // namespace
 
 QString NormalisedFtpPath(const QString& path)
 {
@@ -31,37 +21,61 @@ QString NormalisedFtpPath(const QString& path)
     return normalised;
 }
 
-void ExecuteActions(frmMain& form, RunState& run, RunCause cause)
+void ExecuteActions(Model& model, RunState& run, EmailAction& email, RunCause cause,
+                    std::function<void()> done)
 {
     // Keeps a second run from being started from the window while one is in progress.
-    form.cmdUploadNow->setEnabled(false);
+    model.setRunning(true);
+
+    // Each step reads the settings when it starts, so an edit counts from the next step on.
+    const auto ticked = [&model](int Settings::*box) { return model.settings().*box == 1; };
+    const auto end = [&model, &email, done = std::move(done)] {
+        const auto finish = [&model, done] {
+            model.setRunning(false);
+            done();
+        };
+        if (!email.busy())
+            return finish();
+        auto once = std::make_shared<QMetaObject::Connection>();
+        *once = QObject::connect(&email, &EmailAction::finished, &email, [once, finish] {
+            QObject::disconnect(*once);
+            finish();
+        });
+    };
+    const auto url = [&model, ticked, end] {
+        if (!ticked(&Settings::chkExecuteURL))
+            return end();
+        ExecuteURL(model, model.settings().txtExecuteURL, [&model, end](const QString& answer) {
+            model.setStatusTip(3, answer);
+            end();
+        });
+    };
+    const auto dynDns = [&model, &run, cause, ticked, url] {
+        if (!ticked(&Settings::chkUpdateDynDNS))
+            return url();
+        UpdateDynDNS(model, run.DynDnsHeld, cause == RunCause::User, url);
+    };
 
     // Only starts the dialogue; the server's replies drive it while the others run.
-    if (ticked(form.chkSendEmail))
-        SendEmail(form);
+    if (ticked(&Settings::chkSendEmail))
+        email.SendEmail();
 
-    if (ticked(form.chkUploadFile)) {
-        // Written back so the user sees, and the settings file keeps, what was used.
-        form.txtFTPpath->setText(NormalisedFtpPath(form.txtFTPpath->text()));
-        QString reply;
-        const bool stored =
-            FtpUpload(form.txtFTPserver->text(), form.txtFTPport->text(),
-                      form.txtFTPusername->text(), form.txtFTPpassword->text(),
-                      form.txtFTPpath->text(), run.IPFilePath, ticked(form.chkFTPS), &reply);
-        form.showStatus(1,
-                        stored ? QStringLiteral("FTP Upload Success @ ")
-                               : QStringLiteral("FTP Upload Failure @ "),
-                        stored);
-        form.lblStatus[1]->setToolTip(reply);
-    }
-
-    if (ticked(form.chkUpdateDynDNS))
-        UpdateDynDNS(form, run.DynDnsHeld, cause == RunCause::User);
-
-    if (ticked(form.chkExecuteURL))
-        form.lblStatus[3]->setToolTip(ExecuteURL(form, form.txtExecuteURL->text()));
-
-    form.cmdUploadNow->setEnabled(true);
+    if (!ticked(&Settings::chkUploadFile))
+        return dynDns();
+    // Written back so the user sees, and the settings file keeps, what was used.
+    Settings settings = model.settings();
+    settings.txtFTPpath = NormalisedFtpPath(settings.txtFTPpath);
+    model.setSettings(settings);
+    FtpUpload(settings.txtFTPserver, settings.txtFTPport, settings.txtFTPusername,
+              settings.txtFTPpassword, settings.txtFTPpath, run.IPFilePath, settings.chkFTPS == 1,
+              [&model, dynDns](bool stored, const QString& reply) {
+                  model.showStatus(1,
+                                   stored ? QStringLiteral("FTP Upload Success @ ")
+                                          : QStringLiteral("FTP Upload Failure @ "),
+                                   stored);
+                  model.setStatusTip(1, reply);
+                  dynDns();
+              });
 }
 
 } // namespace quillet

@@ -3,15 +3,12 @@
 #include "address/modGetIP.h"
 #include "core/Ansi.h"
 #include "core/DateText.h"
+#include "core/Model.h"
 #include "core/RunState.h"
 #include "core/TextUtil.h"
 #include "core/Warn.h"
 #include "platform/FileAccess.h"
 #include "platform/ProgramDir.h"
-#include "ui/frmMain.h"
-#include "ui/modAddToTray.h"
-
-#include <QLineEdit>
 
 namespace quillet {
 
@@ -19,12 +16,18 @@ namespace {
 
 const QString kUnknownAddress = QStringLiteral("0.0.0.0");
 
-void writeAddressFile(const QString& path, const QString& external, const QString& internal)
+// Replaced whole every time; forced to disk only when it says something new.
+void writeAddressFile(RunState& run, const QString& external, const QString& internal)
 {
+    const QByteArray content = toAnsi(external) + "\r\n" + toAnsi(internal) + "\r\n";
+    const bool known = run.AddressFileWritten == std::pair(run.IPFilePath, content);
     QString error;
-    if (!platform::writeOwnFile(path, toAnsi(external) + "\r\n" + toAnsi(internal) + "\r\n",
-                                &error))
+    if (platform::writeOwnFile(run.IPFilePath, content, &error, !known)) {
+        run.AddressFileWritten = {run.IPFilePath, content};
+    } else {
         warn(error);
+        run.AddressFileWritten = {};
+    }
 }
 
 void appendToChangeLog(const QString& line)
@@ -44,36 +47,33 @@ QString ChangeLogLine(const QString& stamp, const QString& oldExternal, const QS
            QStringLiteral(" changed to ") + newExternal + QLatin1Char(',') + newInternal;
 }
 
-QString TrayTipText(const QString& external, const QString& internal)
+void CheckIPChange(Model& model, RunState& run, const std::function<void()>& executeActions,
+                   std::function<void()> done)
 {
-    QString tip = QStringLiteral("External IP: ") + external;
-    if (!internal.isEmpty())
-        tip += QStringLiteral("\r\nInternal IP: ") + internal;
-    return tip;
-}
-
-void CheckIPChange(frmMain& form, RunState& run, const std::function<void()>& executeActions)
-{
-    const std::optional<QString> lookedUp = GetExternalIP();
-    form.txtInternalIP->setText(TrimBlanks(GetInternalIP()));
-    const QString internal = form.txtInternalIP->text();
-
-    if (!lookedUp) {
-        // An outage: shown, but the addresses later checks compare with stay those of the
-        // last check that knew its address, so a change across the outage is still seen.
-        form.txtExternalIP->setText(kUnknownAddress);
-    } else {
+    GetExternalIP([&model, &run, executeActions,
+                   done = std::move(done)](const std::optional<QString>& lookedUp) {
+        const QString internal = TrimBlanks(GetInternalIP());
+        if (!lookedUp) {
+            // An outage: shown, but the addresses later checks compare with stay those of the
+            // last check that knew its address, so a change across the outage is still seen.
+            model.setAddresses(kUnknownAddress, internal);
+            done();
+            return;
+        }
         const QString external = *lookedUp;
-        form.txtExternalIP->setText(external);
-        if (TrimBlanks(form.txtFileName->text()).isEmpty())
-            form.txtFileName->setText(QStringLiteral("ip.txt"));
-        // A name that would lead out of the program's folder is refused (the box says so);
-        // the last good one stays in force.
-        if (IsPlainFileName(form.txtFileName->text()))
-            run.IPFilePath = platform::programFile(form.txtFileName->text());
+        model.setAddresses(external, internal);
+        Settings settings = model.settings();
+        if (TrimBlanks(settings.txtFileName).isEmpty()) {
+            settings.txtFileName = QStringLiteral("ip.txt");
+            model.setSettings(settings);
+        }
+        // A name that would lead out of the program's folder is refused (the window says
+        // so); the last good one stays in force.
+        if (IsPlainFileName(settings.txtFileName))
+            run.IPFilePath = platform::programFile(settings.txtFileName);
         else if (run.IPFilePath.isEmpty())
             run.IPFilePath = platform::programFile(QStringLiteral("ip.txt"));
-        writeAddressFile(run.IPFilePath, external, internal);
+        writeAddressFile(run, external, internal);
 
         // The page's own "0.0.0.0" is no address either: nothing to compare it with.
         if (external != kUnknownAddress) {
@@ -87,8 +87,8 @@ void CheckIPChange(frmMain& form, RunState& run, const std::function<void()>& ex
             run.PrevExternalIP = external;
             run.PrevInternalIP = internal;
         }
-    }
-    SetTrayTip(TrayTipText(form.txtExternalIP->text(), internal));
+        done();
+    });
 }
 
 } // namespace quillet

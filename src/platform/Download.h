@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 
 namespace quillet::platform {
 
@@ -25,10 +26,14 @@ struct DownloadResult {
     QString error;       // why the transfer failed, in words a user can act on
 };
 
-// Fetches `request.url` into memory. A failed transfer, a time-out, an answer over the
-// limit or one of status 400 or above is a failure. Blocks the calling thread, never longer
-// than the transfer time-outs.
-DownloadResult download(const DownloadRequest& request);
+// Fetches `request.url` into memory on the event loop and calls `done` there once it has
+// ended, never before download() returns. A failed transfer, a time-out, an answer over the
+// limit or one of status 400 or above is a failure.
+void download(const DownloadRequest& request, std::function<void(const DownloadResult&)> done);
+
+// Ends every download and upload in flight at once, without calling their `done`: the
+// program is ending.
+void cancelTransfers();
 
 struct TransferTimeouts {
     std::chrono::milliseconds connect{10000};

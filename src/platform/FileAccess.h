@@ -22,7 +22,8 @@ struct FileRead {
 FileRead readOwnFile(const QString& path, qint64 maxBytes);
 
 // Replaces the file at `path` with `bytes` in one step: on disk in full, or not at all.
-bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error);
+// Without `sync` the new file is not forced to disk first (for content already there).
+bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, bool sync = true);
 
 // Appends `bytes` to the file at `path` (created when missing): all of them, or none.
 bool appendToOwnFile(const QString& path, const QByteArray& bytes, QString* error);

@@ -39,7 +39,7 @@ FileRead readOwnFile(const QString& path, qint64 maxBytes)
     return result;
 }
 
-bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error)
+bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, bool)
 {
     if (!regularOrMissing(path, error))
         return false;

@@ -110,7 +110,7 @@ FileRead readOwnFile(const QString& path, qint64 maxBytes)
     return result;
 }
 
-bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error)
+bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, bool sync)
 {
     const QByteArray name = QFile::encodeName(path);
     struct stat st = {};
@@ -127,8 +127,8 @@ bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error)
         return false;
     }
     const bool ok = ::fchmod(file.fd, kOwnerOnly) == 0 &&
-                    writeAll(file.fd, bytes.constData(), bytes.size()) && ::fsync(file.fd) == 0 &&
-                    ::close(std::exchange(file.fd, -1)) == 0 &&
+                    writeAll(file.fd, bytes.constData(), bytes.size()) &&
+                    (!sync || ::fsync(file.fd) == 0) && ::close(std::exchange(file.fd, -1)) == 0 &&
                     ::rename(temp.constData(), name.constData()) == 0;
     if (!ok) {
         *error = failure(path, "cannot write; the old file is kept", errno);

@@ -3,11 +3,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+
 namespace quillet::platform {
 
 struct FtpPutRequest {
     QString host;
-    quint16 port = 21;
+    quint16 port = 21; // 0: no port, refused
     QByteArray user;
     QByteArray password;
     QString localFile;
@@ -24,11 +26,11 @@ struct FtpPutResult {
     QString error;     // why the upload failed: a refusing reply or the transfer's error
 };
 
-// Stores `localFile` (a small text file with CR LF line ends) on the server in one attempt:
-// log-in, an active-mode data connection, transfer type ASCII with CR LF on the wire, STOR of
-// `remoteName` without changing directory and without creating one, no proxy. Blocks the calling
-// thread, never longer than the transfer time-outs, and gives up when the platform asks the program
-// to end.
-FtpPutResult ftpPutFile(const FtpPutRequest& request);
+// Stores `localFile` (a small text file with CR LF line ends) on the server in one attempt,
+// on the event loop, and calls `done` there once it has ended, never before ftpPutFile()
+// returns: log-in, an active-mode data connection, transfer type ASCII with CR LF on the
+// wire, STOR of `remoteName` without changing directory and without creating one, no proxy;
+// never longer than the transfer time-outs.
+void ftpPutFile(const FtpPutRequest& request, std::function<void(const FtpPutResult&)> done);
 
 } // namespace quillet::platform

@@ -4,6 +4,8 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QSystemTrayIcon>
+#include <QTimer>
+#include <qpa/qplatformnativeinterface.h>
 
 namespace quillet::platform {
 
@@ -13,6 +15,9 @@ std::optional<TrayPresence>& presenceOverride()
     static std::optional<TrayPresence> presence;
     return presence;
 }
+
+// Where a notification area's coming cannot be watched, how often to look for one.
+constexpr int kLookAgainMs = 60000;
 } // namespace
 
 TrayPresence trayPresence()
@@ -38,8 +43,9 @@ QIcon programIcon()
     return icon;
 }
 
-TrayIcon::TrayIcon(const QIcon& icon)
-    : icon_(std::make_unique<QSystemTrayIcon>(icon))
+TrayIcon::TrayIcon()
+    // One small size, decoded when the icon is first drawn.
+    : icon_(std::make_unique<QSystemTrayIcon>(QIcon(QStringLiteral(":/quillet/quillet-22.png"))))
 {
     connect(icon_.get(), &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
@@ -48,7 +54,23 @@ TrayIcon::TrayIcon(const QIcon& icon)
                 else if (reason == QSystemTrayIcon::Context)
                     emit rightClicked(QCursor::pos());
             });
+    // Shown even without a notification area: on X11 Qt embeds it once one appears, and
+    // its X11 plugin says when that happens; elsewhere we look now and then.
     icon_->show();
+    QObject* native = QGuiApplication::platformNativeInterface();
+    if (QGuiApplication::platformName() == QLatin1String("xcb") && native != nullptr) {
+        connect(native, SIGNAL(systemTrayWindowChanged(QScreen*)), this,
+                SIGNAL(availabilityChanged()), Qt::QueuedConnection);
+    } else if (trayPresence() == TrayPresence::Missing) {
+        lookAgain_ = new QTimer(this);
+        connect(lookAgain_, &QTimer::timeout, this, [this] {
+            if (trayPresence() == TrayPresence::Present) {
+                lookAgain_->stop();
+                emit availabilityChanged();
+            }
+        });
+        lookAgain_->start(kLookAgainMs);
+    }
 }
 
 TrayIcon::~TrayIcon() = default;

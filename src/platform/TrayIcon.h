@@ -9,6 +9,7 @@
 
 class QIcon;
 class QSystemTrayIcon;
+class QTimer;
 
 namespace quillet::platform {
 
@@ -18,15 +19,16 @@ enum class TrayPresence { Present, Missing, Headless };
 TrayPresence trayPresence();
 void setTrayPresenceForTesting(std::optional<TrayPresence> presence);
 
-// The program's icon in every size it ships.
+// The program's icon in every size it ships, for the window.
 QIcon programIcon();
 
-// One icon in the notification area, with its tool tip and its two mouse clicks.
+// One icon in the notification area, with its tool tip and its two mouse clicks. Made
+// while there is no notification area, it appears when one does.
 class TrayIcon : public QObject {
     Q_OBJECT
 
 public:
-    explicit TrayIcon(const QIcon& icon);
+    TrayIcon();
     ~TrayIcon() override;
 
     void setTip(const QString& tip);
@@ -34,9 +36,12 @@ public:
 signals:
     void leftClicked();
     void rightClicked(QPoint globalPos);
+    // A notification area came or went.
+    void availabilityChanged();
 
 private:
     std::unique_ptr<QSystemTrayIcon> icon_;
+    QTimer* lookAgain_ = nullptr;
 };
 
 } // namespace quillet::platform

@@ -1,15 +1,14 @@
 #include "ui/frmMain.h"
 
-#include "actions/modEMail.h"
 #include "core/Ansi.h"
 #include "core/DateText.h"
 #include "core/Endpoints.h"
+#include "core/Model.h"
 #include "core/Settings.h"
 #include "core/TextUtil.h"
 #include "platform/Launcher.h"
 #include "platform/ProgramDir.h"
 #include "platform/TrayIcon.h"
-#include "platform/Winsock.h"
 #include "ui/modAddToTray.h"
 
 #include <QAction>
@@ -28,6 +27,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QWindow>
@@ -132,8 +132,9 @@ void darkEdit(QLineEdit* e, const QColor& text)
 
 } // namespace
 
-frmMain::frmMain(QWidget* parent)
+frmMain::frmMain(Model& model, QWidget* parent)
     : QWidget(parent)
+    , model_(model)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quillet"));
@@ -141,7 +142,6 @@ frmMain::frmMain(QWidget* parent)
     applyLook();
     setTabOrderAsDesigned();
     setWindowIcon(platform::programIcon());
-    createWinsock1();
 
     connect(chkSendEmail, &QCheckBox::stateChanged, this, &frmMain::chkSendEmail_Click);
     connect(chkAuthentication, &QCheckBox::stateChanged, this, &frmMain::chkAuthentication_Click);
@@ -167,6 +167,72 @@ frmMain::frmMain(QWidget* parent)
     connect(mnuTrayMinimize, &QAction::triggered, this, &frmMain::mnuTrayMinimize_Click);
     connect(mnuTrayMaximize, &QAction::triggered, this, &frmMain::mnuTrayMaximize_Click);
     connect(mnuTrayClose, &QAction::triggered, this, &frmMain::mnuTrayClose_Click);
+    bindModel();
+}
+
+void frmMain::bindModel()
+{
+    applySettings(model_.settings());
+    showAddresses();
+    for (std::size_t i = 0; i < lblStatus.size(); ++i)
+        showStatusLine(i);
+    appendToSMTPlog(model_.transcript());
+    cmdUploadNow->setEnabled(!model_.running());
+
+    connect(&model_, &Model::settingsChanged, this, [this] { applySettings(model_.settings()); });
+    connect(&model_, &Model::addressesChanged, this, &frmMain::showAddresses);
+    connect(&model_, &Model::statusChanged, this, &frmMain::showStatusLine);
+    connect(&model_, &Model::transcriptAppended, this, [this](const QString& text) {
+        if (text.isEmpty())
+            txtSMTPlog->clear();
+        else
+            appendToSMTPlog(text);
+    });
+    connect(&model_, &Model::runningChanged, cmdUploadNow, &QWidget::setDisabled);
+
+    // Every edit goes back into the model at once, whoever reads it next.
+    for (QLineEdit* e : findChildren<QLineEdit*>())
+        connect(e, &QLineEdit::textChanged, this, &frmMain::settingEdited);
+    for (QCheckBox* c : findChildren<QCheckBox*>())
+        connect(c, &QCheckBox::stateChanged, this, &frmMain::settingEdited);
+    for (QComboBox* c : findChildren<QComboBox*>())
+        connect(c, &QComboBox::currentTextChanged, this, &frmMain::settingEdited);
+}
+
+void frmMain::settingEdited()
+{
+    if (!applying_)
+        model_.editSettings(settings());
+}
+
+void frmMain::showAddresses()
+{
+    txtExternalIP->setText(model_.externalIP());
+    txtInternalIP->setText(model_.internalIP());
+    lblHostName->setText(model_.hostName());
+}
+
+void frmMain::showStatusLine(std::size_t index)
+{
+    const StatusLine& line = model_.status(index);
+    QLabel* status = lblStatus.at(index);
+    status->setText(line.text);
+    status->setToolTip(line.toolTip);
+    QPalette palette = status->palette();
+    if (!line.text.isEmpty())
+        palette.setColor(QPalette::WindowText,
+                         line.success ? QColor(0, 255, 0) : QColor(255, 0, 0));
+    status->setPalette(palette);
+}
+
+void frmMain::appendToSMTPlog(const QString& text)
+{
+    // The box breaks lines at LF; a CR LF on the wire is one line break here.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QTextCursor cursor(txtSMTPlog->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(shown);
 }
 
 frmMain::~frmMain() = default;
@@ -501,15 +567,6 @@ void frmMain::setTabOrderAsDesigned()
     }
 }
 
-void frmMain::showStatus(std::size_t index, const QString& prefix, bool success)
-{
-    QLabel* status = lblStatus.at(index);
-    status->setText(prefix + NowStamp());
-    QPalette palette = status->palette();
-    palette.setColor(QPalette::WindowText, success ? QColor(0, 255, 0) : QColor(255, 0, 0));
-    status->setPalette(palette);
-}
-
 QColor frmMain::statusColour(std::size_t index) const
 {
     return lblStatus.at(index)->palette().color(QPalette::WindowText);
@@ -535,22 +592,27 @@ void frmMain::SetTrayMenuItems(const qint16& window_state)
 
 void frmMain::applySettings(const Settings& settings)
 {
+    // The model's own values coming in: nothing to put back.
+    const QScopedValueRollback applying(applying_, true);
     for (const SettingField& field : kSettingFields) {
         QWidget* control = findChild<QWidget*>(QString::fromLatin1(field.control));
         auto* combo = qobject_cast<QComboBox*>(control);
         if (const auto* number = std::get_if<int Settings::*>(&field.member)) {
             if (combo) {
-                // A loaded choice is as the user left it: the port does not follow it.
+                // A choice made elsewhere is as it was made: the port does not follow it.
                 const QSignalBlocker quiet(combo);
                 combo->setCurrentIndex(settings.*(*number));
-            } else
+            } else {
                 setCheckValue(qobject_cast<QCheckBox*>(control), settings.*(*number));
-        } else if (combo) {
-            combo->setCurrentText(settings.*std::get<QString Settings::*>(field.member));
-        } else {
-            qobject_cast<QLineEdit*>(control)->setText(settings.*
-                                                       std::get<QString Settings::*>(field.member));
+            }
+            continue;
         }
+        // Only what changed: the caret stays where the user is typing.
+        const QString& text = settings.*std::get<QString Settings::*>(field.member);
+        if (combo && combo->currentText() != text)
+            combo->setCurrentText(text);
+        else if (auto* edit = qobject_cast<QLineEdit*>(control); edit && edit->text() != text)
+            edit->setText(text);
     }
     securityShown_ = cboSMTPSecurity->currentIndex();
 }
@@ -799,25 +861,6 @@ void frmMain::cboDDNSservice_Change(const QString& service)
     const QString host = TrimBlanks(service);
     chkUpdateDynDNS->setText(QStringLiteral("Update Dynamic DNS Entry (%1)")
                                  .arg(dynDnsDomain(host.isEmpty() ? dynDnsHost() : host)));
-}
-
-void frmMain::createWinsock1()
-{
-    Winsock1 = new platform::Winsock(this);
-    Smtp = CreateSmtpDialogue(*this);
-}
-
-bool frmMain::SendDataAndLog(const QString& strData)
-{
-    return SendDataAndLog(strData, strData);
-}
-
-bool frmMain::SendDataAndLog(const QString& strData, const QString& shown)
-{
-    if (!Winsock1->SendData(toAnsi(strData)))
-        return false;
-    AppendToSMTPlog(*this, shown);
-    return true;
 }
 
 } // namespace quillet

@@ -15,13 +15,9 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 
-namespace quillet::platform {
-class Winsock;
-}
-
 namespace quillet {
 
-class SmtpDialogue;
+class Model;
 struct Settings;
 
 // Value of a check box as the settings file and the actions see it:
@@ -29,13 +25,14 @@ struct Settings;
 int checkValue(const QCheckBox* box);
 void setCheckValue(QCheckBox* box, int value);
 
-// The program's only window: every setting lives in one of its controls while the
-// program runs, and it shows the addresses, the computer name and the action outcomes.
+// The program's only window, built when first shown: it shows the model (every setting,
+// the addresses, the computer name, the action outcomes, the e-mail's transcript) and puts
+// every edit of a setting back into it at once.
 class frmMain : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmMain(QWidget* parent = nullptr);
+    explicit frmMain(Model& model, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // Heading
@@ -126,9 +123,7 @@ public:
     QAction* mnuTraySep;
     QAction* mnuTrayClose;
 
-    // An action's outcome in its status label: the caption followed by the date and time
-    // stamp, in pure green for success or pure red for failure.
-    void showStatus(std::size_t index, const QString& prefix, bool success);
+    // The colour status label `index` shows: pure green for success, pure red for failure.
     QColor statusColour(std::size_t index) const;
 
     // Last window state other than minimised: 0 normal, 2 maximised.
@@ -185,17 +180,15 @@ private:
     void cboDDNSservice_Change(const QString& service);
     int securityShown_ = 0;
 
-    // The SMTP socket and the dialogue that talks through it.
-public:
-    platform::Winsock* Winsock1 = nullptr;
-    SmtpDialogue* Smtp = nullptr;
-    // Sends `strData` and appends it (or `shown`, where it must not be read) to txtSMTPlog;
-    // false, with nothing appended, when the socket is not connected.
-    bool SendDataAndLog(const QString& strData);
-    bool SendDataAndLog(const QString& strData, const QString& shown);
+    // The model, shown and edited.
+    void bindModel();
+    void showAddresses();
+    void showStatusLine(std::size_t index);
+    void appendToSMTPlog(const QString& text);
+    void settingEdited();
 
-private:
-    void createWinsock1();
+    Model& model_;
+    bool applying_ = false;
 };
 
 } // namespace quillet

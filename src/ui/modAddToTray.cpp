@@ -1,12 +1,13 @@
 #include "ui/modAddToTray.h"
 
 #include "platform/TrayIcon.h"
-#include "ui/frmMain.h"
+#include "ui/TrayWindow.h"
 
 #include <QEvent>
 #include <QMenu>
 #include <QPointer>
 #include <QTimer>
+#include <QWidget>
 #include <QWindowStateChangeEvent>
 
 #include <memory>
@@ -21,7 +22,7 @@ constexpr qsizetype kTipField = 64;
 // Turns what Qt reports about the window into the messages of TrayWindowProc.
 class WindowHook : public QObject {
 public:
-    explicit WindowHook(frmMain& form) { form.installEventFilter(this); }
+    explicit WindowHook(QWidget& window) { window.installEventFilter(this); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -39,13 +40,12 @@ protected:
 };
 
 struct TrayRecord {
-    QPointer<frmMain> form;
+    TrayWindow* host = nullptr;
+    QPointer<QWidget> window;
     const QObject* hooked = nullptr; // still known while the window is being destroyed
-    QPointer<QMenu> menu;
     QString tip;
     std::unique_ptr<WindowHook> hook;
     std::unique_ptr<platform::TrayIcon> icon;
-    std::unique_ptr<QTimer> recheck;
 };
 
 TrayRecord& tray()
@@ -59,70 +59,74 @@ Qt::WindowStates qtState(qint16 state)
     return state == 2 ? Qt::WindowMaximized : Qt::WindowNoState;
 }
 
-// Hides the window into the tray while keeping the state it had before minimising.
-void hideIntoTray(frmMain& form, Qt::WindowStates stateBefore)
+qint16 stateValue(const QWidget& window)
 {
-    // Un-minimising maps the window again on X11, so the state goes back before the hide.
-    if (form.isMinimized())
-        form.setWindowState(stateBefore & ~Qt::WindowMinimized);
-    form.hide();
-    form.SetTrayMenuItems(1);
+    return window.isMinimized() ? 1 : window.isMaximized() ? 2 : 0;
 }
 
-void showIcon()
+// Hides the window into the tray while keeping the state it had before minimising.
+void hideIntoTray(QWidget& window, Qt::WindowStates stateBefore)
+{
+    // Un-minimising maps the window again on X11, so the state goes back before the hide.
+    if (window.isMinimized())
+        window.setWindowState(stateBefore & ~Qt::WindowMinimized);
+    window.hide();
+    tray().host->setTrayMenuItems(1);
+}
+
+// A notification area that shows up after start-up (common right after log-in) takes the
+// program in; a window minimised meanwhile goes into it.
+void trayAppeared()
 {
     TrayRecord& t = tray();
-    t.icon = std::make_unique<platform::TrayIcon>(platform::programIcon());
+    if (t.window && t.window->isMinimized() && isTrayIconShown())
+        hideIntoTray(*t.window, qtState(t.host->lastState()));
+}
+
+} // namespace
+
+void AddToTray(TrayWindow& host)
+{
+    TrayRecord& t = tray();
+    t.host = &host;
+    t.tip.clear();
+    const platform::TrayPresence presence = platform::trayPresence();
+    if (presence == platform::TrayPresence::Headless)
+        return;
+    t.icon = std::make_unique<platform::TrayIcon>();
     t.icon->setTip(t.tip);
     QObject::connect(t.icon.get(), &platform::TrayIcon::leftClicked,
                      [] { TrayWindowProc(TrayMessage::IconLeftClick); });
     QObject::connect(t.icon.get(), &platform::TrayIcon::rightClicked,
                      [](QPoint pos) { TrayWindowProc(TrayMessage::IconRightClick, pos); });
+    QObject::connect(t.icon.get(), &platform::TrayIcon::availabilityChanged, &trayAppeared);
+    // Only hide when an icon can bring the window back; otherwise it would be lost.
+    if (presence == platform::TrayPresence::Missing) {
+        QTimer::singleShot(0, t.icon.get(), [] {
+            if (QWidget* window = tray().host ? tray().host->window(true) : nullptr)
+                window->show();
+        });
+    }
 }
 
-// A notification area that shows up after start-up (common right after log-in) takes the
-// program in; a window minimised meanwhile goes into it.
-void recheckForTray()
+void HookTrayWindow(QWidget& window)
 {
     TrayRecord& t = tray();
-    frmMain* form = t.form;
-    if (form == nullptr || platform::trayPresence() != platform::TrayPresence::Present)
-        return;
-    t.recheck->stop();
-    showIcon();
-    if (form->isMinimized())
-        hideIntoTray(*form, qtState(form->LastState));
-}
-
-} // namespace
-
-void AddToTray(frmMain& form, QMenu* menu)
-{
-    TrayRecord& t = tray();
-    t.form = &form;
-    t.hooked = &form;
-    t.menu = menu;
-    t.tip.clear();
-    t.hook = std::make_unique<WindowHook>(form);
-    QObject::connect(&form, &QObject::destroyed, [hooked = &form] {
+    t.window = &window;
+    t.hooked = &window;
+    t.hook = std::make_unique<WindowHook>(window);
+    QObject::connect(&window, &QObject::destroyed, [hooked = &window] {
         if (tray().hooked == hooked)
             TrayWindowProc(TrayMessage::Destroyed);
     });
+}
 
-    switch (platform::trayPresence()) {
-    case platform::TrayPresence::Present:
-        showIcon();
-        break;
-    case platform::TrayPresence::Missing:
-        // Only hide when an icon can bring the window back; otherwise it would be lost.
-        QTimer::singleShot(0, &form, [&form] { form.show(); });
-        t.recheck = std::make_unique<QTimer>();
-        QObject::connect(t.recheck.get(), &QTimer::timeout, &recheckForTray);
-        t.recheck->start(kTrayRecheckMs);
-        break;
-    case platform::TrayPresence::Headless:
-        break;
-    }
+QString TrayTipText(const QString& external, const QString& internal)
+{
+    QString tip = QStringLiteral("External IP: ") + external;
+    if (!internal.isEmpty())
+        tip += QStringLiteral("\r\nInternal IP: ") + internal;
+    return tip;
 }
 
 void SetTrayTip(const QString& text)
@@ -140,51 +144,54 @@ void SetTrayTip(const QString& text)
 void RemoveFromTray()
 {
     TrayRecord& t = tray();
-    t.recheck.reset();
     t.icon.reset();
     t.hook.reset();
-    t.form = nullptr;
+    t.window = nullptr;
     t.hooked = nullptr;
+    t.host = nullptr;
 }
 
 bool TrayWindowProc(TrayMessage message, QPoint pos, Qt::WindowStates stateBefore)
 {
-    // A window being destroyed is no frmMain any more: reading the form, even through its
-    // QPointer, would cast it. Only forget it.
+    // A window being destroyed is half gone: reading it, even through its QPointer, would
+    // cast it. Only forget it.
     if (message == TrayMessage::Destroyed) {
         RemoveFromTray();
         return false;
     }
     TrayRecord& t = tray();
-    frmMain* form = t.form;
+    if (!t.host)
+        return false;
     switch (message) {
     case TrayMessage::Destroyed:
         return false;
     case TrayMessage::IconLeftClick:
-        if (form) {
-            form->show();
-            if (form->windowStateValue() == 1)
-                form->setWindowState(qtState(form->LastState));
-            form->raise();
-            form->activateWindow();
+        if (QWidget* window = t.host->window(true)) {
+            window->show();
+            if (stateValue(*window) == 1)
+                window->setWindowState(qtState(t.host->lastState()));
+            window->raise();
+            window->activateWindow();
         }
         return true;
     case TrayMessage::IconRightClick:
-        if (form && t.menu)
-            t.menu->popup(pos);
+        if (QMenu* menu = t.host->trayMenu())
+            menu->popup(pos);
         return true;
     case TrayMessage::Minimize:
         // Without an icon the window minimises as usual, so it can still be reached.
-        if (!form || !t.icon)
+        if (!t.window || !isTrayIconShown())
             return false;
-        hideIntoTray(*form, stateBefore);
+        hideIntoTray(*t.window, stateBefore);
         return true;
-    case TrayMessage::Restore:
-        if (!form || form->isVisible())
+    case TrayMessage::Restore: {
+        QWidget* window = t.host->window(true);
+        if (!window || window->isVisible())
             return false;
-        form->show();
-        form->SetTrayMenuItems(0);
+        window->show();
+        t.host->setTrayMenuItems(0);
         return true;
+    }
     case TrayMessage::Move:
     case TrayMessage::Size:
         return false;
@@ -199,12 +206,12 @@ QString currentTrayTip()
 
 bool isInTray()
 {
-    return !tray().form.isNull();
+    return tray().host != nullptr;
 }
 
 bool isTrayIconShown()
 {
-    return tray().icon != nullptr;
+    return tray().icon && platform::trayPresence() == platform::TrayPresence::Present;
 }
 
 } // namespace quillet

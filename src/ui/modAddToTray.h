@@ -4,17 +4,22 @@
 #include <QString>
 #include <Qt>
 
-class QMenu;
+class QWidget;
 
 namespace quillet {
 
-class frmMain;
+class TrayWindow;
 
 // The notification-area icon of the main window, and the hook through which the icon's
-// clicks and the window's system commands reach the program.
-void AddToTray(frmMain& form, QMenu* menu);
+// clicks and the window's system commands reach the program. The window is built only
+// when first needed; HookTrayWindow hooks it then.
+void AddToTray(TrayWindow& host);
+void HookTrayWindow(QWidget& window);
 void SetTrayTip(const QString& text);
 void RemoveFromTray();
+
+// "External IP: a" with CR LF "Internal IP: b" when an internal address is known.
+QString TrayTipText(const QString& external, const QString& internal);
 
 // What reaches the hooked window: the icon's clicks, the window's system commands (from
 // its title bar or the tray menu) and its destruction.
@@ -27,12 +32,9 @@ enum class TrayMessage { IconLeftClick, IconRightClick, Minimize, Restore, Move,
 bool TrayWindowProc(TrayMessage message, QPoint pos = {}, Qt::WindowStates stateBefore = {});
 
 // The tip the icon shows now (the whole text when it fits, else its first 63 characters),
-// whether the window is hooked, and whether an icon really is in a notification area.
+// whether the program is in the tray, and whether an icon really is in a notification area.
 QString currentTrayTip();
 bool isInTray();
 bool isTrayIconShown();
-
-// How often a desktop that has no notification area is asked again.
-inline constexpr int kTrayRecheckMs = 2000;
 
 } // namespace quillet

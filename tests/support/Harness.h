@@ -2,15 +2,17 @@
 
 #include "TestSupport.h"
 
+#include "app/Quillet.h"
 #include "core/DateText.h"
 #include "core/Endpoints.h"
-#include "core/Quillet.h"
+#include "monitor/Monitor.h"
 #include "platform/Network.h"
 #include "platform/ProgramDir.h"
 #include "ui/frmMain.h"
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <memory>
 
@@ -44,16 +46,40 @@ public:
     Quillet& start()
     {
         app = std::make_unique<Quillet>();
-        app->actionRunner = [this, actions = app->actionRunner](frmMain& form, RunCause cause) {
+        app->monitor().actionRunner = [this, actions = app->monitor().actionRunner](
+                                          RunCause cause, std::function<void()> done) {
             ++actionRuns;
             if (runActions)
-                actions(form, cause);
+                actions(cause, std::move(done));
+            else
+                done();
         };
         app->Main();
+        settle();
         return *app;
     }
 
-    frmMain& form() { return app->form(); }
+    // Until nothing runs and nothing waits (a check, an action run), at most 20 s.
+    bool settle() const
+    {
+        return QTest::qWaitFor([this] { return !app->monitor().busy(); }, 20000);
+    }
+    void check() const
+    {
+        app->CheckIPChange();
+        settle();
+    }
+
+    Model& model() { return app->model(); }
+    // The window, built now if it was not yet.
+    frmMain& form() { return *static_cast<frmMain*>(app->window(true)); }
+    void edit(const std::function<void(Settings&)>& change)
+    {
+        Settings settings = model().settings();
+        change(settings);
+        model().setSettings(settings);
+    }
+
     QString file(const QString& name) const { return dir.filePath(name); }
     QByteArray bytes(const QString& name) const { return readAll(file(name)); }
     bool exists(const QString& name) const { return QFileInfo::exists(file(name)); }
@@ -63,7 +89,7 @@ public:
     {
         // A file as the program writes it, naming the address file; nothing encrypted.
         QByteArray c;
-        for (int line = 1; line <= 25; ++line) {
+        for (int line = 1; line <= kSettingCount; ++line) {
             if (line == 10)
                 c += addressFileName.toLatin1();
             else if (QList<int>{1, 6, 9, 16, 20, 22, 23, 25}.contains(line))

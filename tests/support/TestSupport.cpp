@@ -13,6 +13,7 @@
 #include <QJsonDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QThread>
 #include <QVariantMap>
 
@@ -206,6 +207,14 @@ QString header(const QVariantMap& request, const QString& name)
             return it.value().toString();
     }
     return {};
+}
+
+platform::DownloadResult fetch(const platform::DownloadRequest& request)
+{
+    std::optional<platform::DownloadResult> result;
+    platform::download(request, [&result](const platform::DownloadResult& r) { result = r; });
+    (void)QTest::qWaitFor([&result] { return result.has_value(); }, 20000);
+    return result.value_or(platform::DownloadResult{});
 }
 
 quint16 unusedPort()

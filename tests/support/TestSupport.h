@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Download.h"
+
 #include <QByteArray>
 #include <QProcess>
 #include <QStringList>
@@ -101,6 +103,9 @@ private:
 // A header of one logged request, or empty text; HTTP leaves the case of header names
 // open, so it is looked up without it.
 QString header(const QVariantMap& request, const QString& name);
+
+// A download run to its end on the event loop (at most 20 s).
+platform::DownloadResult fetch(const platform::DownloadRequest& request);
 
 // A port on 127.0.0.1 that nothing listens on (just released by us).
 quint16 unusedPort();

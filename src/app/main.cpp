@@ -1,4 +1,4 @@
-#include "core/Quillet.h"
+#include "app/Quillet.h"
 #include "platform/Display.h"
 #include "platform/Shutdown.h"
 

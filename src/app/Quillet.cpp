@@ -1,15 +1,16 @@
-#include "core/Quillet.h"
+#include "app/Quillet.h"
 
 #include "BuildConfig.h"
 
+#include "actions/EmailAction.h"
 #include "actions/modBase64.h"
 #include "address/modGetHostName.h"
 #include "app/ConfigFile.h"
 #include "core/Ansi.h"
 #include "core/TextUtil.h"
 #include "core/Warn.h"
-#include "monitor/ActionRunner.h"
-#include "monitor/CheckCycle.h"
+#include "monitor/Monitor.h"
+#include "platform/Download.h"
 #include "platform/FileAccess.h"
 #include "platform/InputBox.h"
 #include "platform/ProgramDir.h"
@@ -19,8 +20,6 @@
 #include "ui/modAddToTray.h"
 
 #include <QGuiApplication>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSessionManager>
 
@@ -47,22 +46,24 @@ QString BuildAppTitle(const platform::VersionRecord& version)
 }
 
 Quillet::Quillet()
-    : actionRunner(
-          [this](frmMain& form, RunCause cause) { quillet::ExecuteActions(form, run_, cause); })
+    : email_(new EmailAction(model_, this))
+    , monitor_(new Monitor(model_, run_, *email_, this))
 {
+    // The tray's tip follows the addresses shown.
+    connect(&model_, &Model::addressesChanged, this,
+            [this] { SetTrayTip(TrayTipText(model_.externalIP(), model_.internalIP())); });
 }
 
-Quillet::~Quillet() = default;
+Quillet::~Quillet()
+{
+    // The window goes first: it shows the model.
+    form_.reset();
+}
 
 void Quillet::Main()
 {
     run_.FirstLoad = true;
     InitBase64();
-
-    form_ = std::make_unique<frmMain>();
-    connect(form_->cmdCheckNow, &QPushButton::clicked, this, &Quillet::CheckIPChange);
-    connect(form_->cmdUploadNow, &QPushButton::clicked, this, &Quillet::ExecuteActions);
-    connect(form_.get(), &frmMain::unloading, this, &Quillet::Form_Unload);
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::commitDataRequest, this, &Quillet::requestShutdown);
         connect(app, &QCoreApplication::aboutToQuit, this, &Quillet::CleanUp);
@@ -70,46 +71,40 @@ void Quillet::Main()
     Form_Load();
 
     CheckIPChange();
-    platform::SetTimer(form_.get(), kCheckTimerId, kCheckIntervalMs, [this] { CheckIPChange(); });
+    platform::SetTimer(this, kCheckTimerId, kCheckIntervalMs, [this] { CheckIPChange(); });
 }
 
 void Quillet::Form_Load()
 {
-    frmMain& f = *form_;
-    f.setMakerLink(QStringLiteral(QUILLET_MAKER_URL));
     if (!run_.FirstLoad)
         return;
-
-    f.hide();
     run_.AppTitle = BuildAppTitle(platform::versionRecord());
-    f.LastState = f.windowStateValue() == 1 ? 0 : f.windowStateValue();
-    AddToTray(f, f.mnuTray);
+    AddToTray(*this);
 
-    const ConfigLoad load = LoadConfig(configPath(), f.settings());
+    const ConfigLoad load = LoadConfig(configPath(), model_.settings());
     if (!load.error.isEmpty())
         warn(load.error);
     // A file that could not be read is never written over: it may hold what the user needs.
     configKept_ = load.outcome == LoadOutcome::NotLoaded;
-    f.applySettings(load.settings);
-    f.setWindowTitle(run_.AppTitle);
+    Settings settings = load.settings;
 
-    f.lblHostName->setText(GetHostName().replace(QLatin1Char(' '), QLatin1Char('_')));
-    if (f.lblHostName->text().isEmpty() && f.txtFileName->text().isEmpty()) {
+    model_.setHostName(GetHostName().replace(QLatin1Char(' '), QLatin1Char('_')));
+    if (model_.hostName().isEmpty() && settings.txtFileName.isEmpty()) {
         const QString answer = platform::InputBox(
-            &f, run_.AppTitle,
+            nullptr, run_.AppTitle,
             QStringLiteral(
                 "Please enter a short name for this computer (Letters and Numbers only):"));
         const QString name = QString(answer).replace(QLatin1Char(' '), QLatin1Char('_'));
-        f.lblHostName->setText(name);
-        f.txtFileName->setText(QStringLiteral("ip_") + name + QStringLiteral(".txt"));
+        model_.setHostName(name);
+        settings.txtFileName = QStringLiteral("ip_") + name + QStringLiteral(".txt");
     }
+    model_.setSettings(settings);
 
-    if (IsPlainFileName(f.txtFileName->text())) {
-        run_.IPFilePath = platform::programFile(f.txtFileName->text());
+    if (IsPlainFileName(settings.txtFileName)) {
+        run_.IPFilePath = platform::programFile(settings.txtFileName);
         if (!readPreviousAddresses())
             CheckIPChange();
     }
-
     SetTrayTip(TrayTipText(run_.PrevExternalIP, run_.PrevInternalIP));
     run_.FirstLoad = false;
 }
@@ -127,31 +122,57 @@ bool Quillet::readPreviousAddresses()
         run_.PrevExternalIP = TrimBlanks(lines.at(0));
     if (lines.size() > 1)
         run_.PrevInternalIP = TrimBlanks(lines.at(1));
-    form_->txtExternalIP->setText(run_.PrevExternalIP);
-    form_->txtInternalIP->setText(run_.PrevInternalIP);
+    model_.setAddresses(run_.PrevExternalIP, run_.PrevInternalIP);
     return true;
+}
+
+QWidget* Quillet::window(bool build)
+{
+    if (form_ || !build || cleanedUp_)
+        return form_.get();
+    form_ = std::make_unique<frmMain>(model_);
+    frmMain& f = *form_;
+    f.setMakerLink(QStringLiteral(QUILLET_MAKER_URL));
+    f.setWindowTitle(run_.AppTitle);
+    connect(f.cmdCheckNow, &QPushButton::clicked, this, &Quillet::CheckIPChange);
+    connect(f.cmdUploadNow, &QPushButton::clicked, this, &Quillet::ExecuteActions);
+    connect(&f, &frmMain::unloading, this, &Quillet::Form_Unload);
+    HookTrayWindow(f);
+    return form_.get();
+}
+
+qint16 Quillet::lastState() const
+{
+    return form_ ? form_->LastState : 0;
+}
+
+void Quillet::setTrayMenuItems(qint16 state)
+{
+    if (form_)
+        form_->SetTrayMenuItems(state);
+}
+
+QMenu* Quillet::trayMenu()
+{
+    return window(true) ? form_->mnuTray : nullptr;
 }
 
 void Quillet::CheckIPChange()
 {
-    quillet::CheckIPChange(*form_, run_, [this] { runActions(RunCause::Change); });
+    monitor_->requestCheck();
 }
 
 void Quillet::ExecuteActions()
 {
-    runActions(RunCause::User);
-}
-
-void Quillet::runActions(RunCause cause)
-{
-    if (actionRunner)
-        actionRunner(*form_, cause);
+    monitor_->requestRun(RunCause::User);
 }
 
 void Quillet::requestShutdown()
 {
     if (form_ && !cleanedUp_)
         form_->close();
+    else
+        CleanUp();
 }
 
 void Quillet::Form_Unload()
@@ -161,14 +182,17 @@ void Quillet::Form_Unload()
 
 void Quillet::CleanUp()
 {
-    if (cleanedUp_ || !form_)
+    if (cleanedUp_)
         return;
     cleanedUp_ = true;
 
-    platform::KillTimer(form_.get(), kCheckTimerId);
+    platform::KillTimer(this, kCheckTimerId);
+    // A transfer under way is cut short: nothing waits on a server at the end.
+    monitor_->stop();
+    platform::cancelTransfers();
     const QString path = configKept_ ? configPath() + QStringLiteral(".unsaved") : configPath();
     QString error;
-    if (!SaveConfig(form_->settings(), path, &error))
+    if (!SaveConfig(model_.settings(), path, &error))
         warn(QStringLiteral("the settings of this session are lost: %1").arg(error));
     else if (configKept_)
         warn(QStringLiteral("%1 was kept as it is; this session's settings are in %2")
