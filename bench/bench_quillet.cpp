@@ -1,50 +1,76 @@
-// Measures what a user feels: how long start-up and one check take, and the memory the
-// program holds at rest. Runs against a real echo server on 127.0.0.1.
+// CPU per check with no change, in this process: Quillet's whole check (the echo lookup on
+// the event loop, the adapters, the address file) beside what a bare Qt + libcurl program
+// does for the same job (one blocking download, the file written with QSaveFile). Both ask
+// the same echo server on 127.0.0.1; only this process's CPU time counts.
 #include "Harness.h"
 
-#include "address/modGetIP.h"
+#include "monitor/Monitor.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QFile>
+#include <QEventLoop>
+#include <QNetworkInterface>
+#include <QSaveFile>
+
+#include <curl/curl.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <ctime>
+#include <functional>
 #include <vector>
 
 using namespace quillet;
 
 namespace {
 
-long residentKiB()
+double cpuMs()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').first().toLong();
-    }
-    return -1;
+    timespec t = {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
-void report(const char* what, std::vector<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    std::printf("%-30s median %8.3f ms   min %8.3f ms   (%zu runs)\n", what, ms[ms.size() / 2],
-                ms.front(), ms.size());
-}
-
-template <typename F> std::vector<double> timeRuns(int runs, F&& body)
+double medianCpuMs(int runs, const std::function<void()>& body)
 {
     std::vector<double> ms;
     for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
+        const double start = cpuMs();
         body();
-        ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+        ms.push_back(cpuMs() - start);
     }
-    return ms;
+    std::sort(ms.begin(), ms.end());
+    return ms[ms.size() / 2];
+}
+
+size_t collect(char* data, size_t size, size_t count, void* body)
+{
+    static_cast<QByteArray*>(body)->append(data, static_cast<qsizetype>(size * count));
+    return size * count;
+}
+
+// The bare program's check: download, then the two lines written whole.
+void bareCheck(const QByteArray& url, const QString& file)
+{
+    QByteArray body;
+    CURL* curl = curl_easy_init();
+    curl_easy_setopt(curl, CURLOPT_URL, url.constData());
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &collect);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+    if (curl_easy_perform(curl) == CURLE_OK) {
+        QString internal;
+        for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+            if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback()) {
+                internal = a.toString();
+                break;
+            }
+        }
+        QSaveFile out(file);
+        if (out.open(QIODevice::WriteOnly)) {
+            out.write(body.trimmed() + "\r\n" + internal.toLatin1() + "\r\n");
+            out.commit();
+        }
+    }
+    curl_easy_cleanup(curl);
 }
 
 } // namespace
@@ -53,34 +79,27 @@ int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
     QApplication app(argc, argv);
-    const long before = residentKiB();
+    const int runs = 200;
 
     test::Harness h;
     if (!h.echo.ok()) {
         std::fputs("echo server did not start\n", stderr);
         return 1;
     }
-    h.echo.answer("1.2.3.4");
-    h.start();
-    std::printf("%-28s %8ld KiB (process before start-up: %ld KiB)\n", "resident at rest",
-                residentKiB(), before);
-
-    report("one check", timeRuns(200, [&h] { h.app->CheckIPChange(); }));
+    h.echo.answer("203.0.113.7");
     platform::setAdapterListSourceForTesting({});
-    report("internal address lookup", timeRuns(2000, [] { GetInternalIP(); }));
-    // Start-up with an address file in place: the window, the settings and one check.
-    // Each run brings its own program directory and echo server.
-    std::vector<double> startups;
-    for (int i = 0; i < 10; ++i) {
-        test::Harness run;
-        run.writeConfig(QStringLiteral("ip.txt"));
-        test::writeAll(run.file(QStringLiteral("ip.txt")), "1.2.3.4\r\n192.168.0.5\r\n");
-        run.echo.answer("1.2.3.4");
-        QElapsedTimer timer;
-        timer.start();
-        run.start();
-        startups.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-    }
-    report("start-up (window, one check)", startups);
+    h.start();
+    const double quillet = medianCpuMs(runs, [&h] {
+        QEventLoop loop;
+        QObject::connect(&h.app->monitor(), &Monitor::idle, &loop, &QEventLoop::quit);
+        h.app->CheckIPChange();
+        loop.exec();
+    });
+    const QByteArray url = "http://" + h.echo.hostPort().toLatin1() + "/getip_quillet_paidusers.php";
+    const double bare = medianCpuMs(runs, [&] { bareCheck(url, h.file("bare-ip.txt")); });
+
+    std::printf("CPU per check with no change, median of %d: Quillet %.3f ms, bare %.3f ms, "
+                "ratio %.2fx (target <= 1.0x)\n",
+                runs, quillet, bare, quillet / bare);
     return 0;
 }

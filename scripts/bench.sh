@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Measures what users wait for: Quillet beside a bare Qt + libcurl program doing the same
-# job (bench/bare.cpp), with start-up time, peak and resting memory and wake-ups at rest.
+# job (bench/bare.cpp), with start-up time, peak and resting memory and wake-ups at rest;
+# then CPU per check with no change, in one process (bench/bench_quillet.cpp).
 # Installs what is missing, builds a Release tree in build-bench whose echo page is
 # 127.0.0.1:<port> over plain HTTP, and runs bench/bench.cpp's driver, which serves that
 # page itself. Nothing leaves the loopback interface.
@@ -12,9 +13,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-./scripts/deps.sh
+./scripts/deps.sh --tests
 
-build=build-bench
+build="build-bench"
 port_free() { ! (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
 
 port=${QUILLET_BENCH_PORT:-}
@@ -34,6 +35,8 @@ generator=()
 [[ -f "$build/CMakeCache.txt" ]] || generator=(-G Ninja)
 cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
     -DQUILLET_ECHO_HOST="127.0.0.1:$port" -DQUILLET_ECHO_HTTPS=OFF >/dev/null
-cmake --build "$build" -j "$(nproc)" --target quillet quillet_bare quillet_bench
+cmake --build "$build" -j "$(nproc)" \
+    --target quillet quillet_bare quillet_bench quillet_bench_inprocess
 
-exec "./$build/bench/quillet_bench" "$@" "./$build/src/quillet" "./$build/bench/quillet_bare" "$port"
+"./$build/bench/quillet_bench" "$@" "./$build/src/quillet" "./$build/bench/quillet_bare" "$port"
+"./$build/bench/quillet_bench_inprocess"
