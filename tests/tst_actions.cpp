@@ -6,7 +6,7 @@
 #include "core/Model.h"
 #include "core/RunState.h"
 #include "monitor/ActionRunner.h"
-#include "platform/ProgramDir.h"
+#include "platform/Paths.h"
 #include "ui/frmMain.h"
 
 #include <QCheckBox>

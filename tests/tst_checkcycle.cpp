@@ -217,6 +217,26 @@ private slots:
         QVERIFY(h.form().cmdUploadNow->isEnabled());
     }
 
+    // The tray tells when the last run had a failure, and which actions failed; the next
+    // run without one clears it.
+    void trayTellsOfFailures()
+    {
+        Harness h;
+        startSettled(h);
+        h.runActions = true;
+        const QString tip = QStringLiteral("External IP: 1.2.3.4\r\nInternal IP: 192.168.0.5");
+        for (const int port : {0, 21}) { // 0 is no port; with nothing ticked nothing fails
+            h.edit([port](Settings& s) {
+                s.chkUploadFile = s.chkExecuteURL = port == 0;
+                s.txtFTPport = QString::number(port);
+                s.txtExecuteURL = QStringLiteral("http://127.0.0.1:%1/").arg(test::unusedPort());
+            });
+            h.app->ExecuteActions();
+            h.settle();
+            QCOMPARE(currentTrayTip(), port == 0 ? tip + "\r\nFailed: FTP, URL" : tip);
+        }
+    }
+
     // One thing at a time: what is asked for meanwhile runs once after it, however often it
     // was asked. The window's thread answers all along, even while a server stalls, and the
     // end cuts a stalled transfer short.

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFile>
 #include <QHostAddress>
 #include <QProcess>
@@ -19,44 +20,56 @@ const QByteArray kConfig =
     " 0 \r\n\r\n\r\n25\r\n\r\n 0 \r\n\r\n\r\n 0 \r\nip.txt\r\nftp.example.net\r\n"
     "21\r\n\r\n\r\n/\r\n 0 \r\n\r\n\r\n\r\n 0 \r\nhttp://\r\n";
 
-struct Run {
-    int exitCode = -1;
+// The built program as its own process, copied to `binary` first, with no display at all
+// and `env` ("NAME=value") added to its environment.
+struct Program {
+    QProcess process;
     QByteArray err;
-};
 
-// The built program as its own process in `dir`, with no display at all: started, left to
-// settle, then ended by `signal`.
-Run runAndEnd(const QString& dir, int signal, bool asNobody = false)
-{
-    const QString binary = dir + QStringLiteral("/quillet");
-    QFile::copy(QStringLiteral(QUILLET_BINARY), binary);
-    QProcess quillet;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(QString::fromLatin1(name));
-    quillet.setProcessEnvironment(env);
-    if (asNobody)
-        quillet.start(QStringLiteral("setpriv"),
-                      {"--reuid=nobody", "--regid=nogroup", "--clear-groups", binary});
-    else
-        quillet.start(binary, {});
-    Run run;
-    if (!quillet.waitForStarted(10000))
-        return run;
-    // Running once it has said where it draws; its checks fail fast (nothing listens).
-    const QDeadlineTimer deadline(20000);
-    while (!run.err.contains('\n') && !deadline.hasExpired() &&
-           quillet.state() == QProcess::Running) {
-        quillet.waitForReadyRead(200);
-        run.err += quillet.readAllStandardError();
+    explicit Program(const QString& binary, const QStringList& args = {}, bool asNobody = false,
+                     const QStringList& env = {})
+    {
+        QFile::copy(QStringLiteral(QUILLET_BINARY), binary);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        for (const QString& pair : env)
+            environment.insert(pair.section('=', 0, 0), pair.section('=', 1));
+        process.setProcessEnvironment(environment);
+        if (asNobody)
+            process.start(
+                "setpriv",
+                QStringList{"--reuid=nobody", "--regid=nogroup", "--clear-groups", binary} + args);
+        else
+            process.start(binary, args);
+        process.waitForStarted(10000);
     }
-    QTest::qWait(500);
-    ::kill(static_cast<pid_t>(quillet.processId()), signal);
-    if (quillet.waitForFinished(20000) && quillet.exitStatus() == QProcess::NormalExit)
-        run.exitCode = quillet.exitCode();
-    run.err += quillet.readAllStandardError();
-    return run;
-}
+    ~Program()
+    {
+        process.kill();
+        process.waitForFinished(5000);
+    }
+    // Running once it has said where it draws; its checks fail fast (nothing listens).
+    bool running()
+    {
+        const QDeadlineTimer deadline(20000);
+        while (!err.contains('\n') && !deadline.hasExpired() &&
+               process.state() == QProcess::Running) {
+            process.waitForReadyRead(200);
+            err += process.readAllStandardError();
+        }
+        QTest::qWait(500);
+        return process.state() == QProcess::Running;
+    }
+    // Its exit status after `signal`, or -1 when it did not end normally.
+    int end(int signal)
+    {
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        const bool ended = process.waitForFinished(20000);
+        err += process.readAllStandardError();
+        return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+};
 
 } // namespace
 
@@ -86,9 +99,10 @@ private slots:
     {
         QFETCH(int, signal);
         QTemporaryDir dir;
-        const Run run = runAndEnd(dir.path(), signal);
-        QVERIFY2(run.err.contains("offscreen"), run.err.constData());
-        QCOMPARE(run.exitCode, 0);
+        Program quillet(dir.filePath("quillet"));
+        QVERIFY(quillet.running());
+        QCOMPARE(quillet.end(signal), 0);
+        QVERIFY2(quillet.err.contains("offscreen"), quillet.err.constData());
         const QString config = dir.filePath(QStringLiteral("config.txt"));
         QCOMPARE(test::readAll(config).count("\r\n"), 25);
         QVERIFY(test::readAll(config).contains("\r\nhttp://\r\n"));
@@ -135,13 +149,14 @@ private slots:
         if (disk)
             QTimer::singleShot(300, [&disk] { disk->fill(); });
 
-        const Run run = runAndEnd(dir.path(), SIGTERM, nobody);
-        QCOMPARE(run.exitCode, 0);
+        Program quillet(dir.filePath("quillet"), {}, nobody);
+        QVERIFY(quillet.running());
+        QCOMPARE(quillet.end(SIGTERM), 0);
         QCOMPARE(test::readAll(target), QByteArray("precious"));
-        QVERIFY2(run.err.contains("config.txt"), run.err.constData());
+        QVERIFY2(quillet.err.contains("config.txt"), quillet.err.constData());
         if (disk) {
             QCOMPARE(test::readAll(config), kConfig);
-            QVERIFY2(run.err.contains("No space left"), run.err.constData());
+            QVERIFY2(quillet.err.contains("No space left"), quillet.err.constData());
         } else {
             QCOMPARE(test::fileMode(config), plant == QLatin1String("link")   ? 0777
                                              : plant == QLatin1String("fifo") ? 0600
@@ -150,6 +165,59 @@ private slots:
             QCOMPARE(test::readAll(unsaved).count("\r\n"), 25);
             QCOMPARE(test::fileMode(unsaved), 0600);
         }
+    }
+
+    // The command line answers without starting a watcher or making a file.
+    void commandLine()
+    {
+        const QList<std::tuple<QString, int, QByteArray>> cases = {
+            {"--help", 0, "Usage: quillet"},
+            {"--version", 0, "Tarnwick Quillet 1.0.0\n"},
+            {"-v", 2, "quillet: unknown argument: -v\nUsage:"}};
+        for (const auto& [argument, exitCode, answer] : cases) {
+            QTemporaryDir dir;
+            Program quillet(dir.filePath("quillet"), {argument});
+            QVERIFY(quillet.process.waitForFinished(10000));
+            QCOMPARE(quillet.process.exitCode(), exitCode);
+            QVERIFY((exitCode == 0 ? quillet.process.readAllStandardOutput()
+                                   : quillet.process.readAllStandardError())
+                        .startsWith(answer));
+            QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+                     QStringList{"quillet"});
+        }
+    }
+
+    // Installed where Linux programs go, it keeps its files in the XDG folders, owner-only. A
+    // second start asks the first to show its window and ends; the lock of a crashed copy
+    // blocks nothing.
+    void installedCopyIsOneCopy()
+    {
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath("bin") && QDir(root.path()).mkpath("share/applications"));
+        QVERIFY(
+            test::writeAll(root.filePath("share/applications/quillet.desktop"), "[Desktop Entry]"));
+        const QString binary = root.filePath("bin/quillet");
+        const QStringList env = {"HOME=" + root.filePath("home"),
+                                 "XDG_CONFIG_HOME=", "XDG_DATA_HOME="};
+        const QString settings = root.filePath("home/.config/quillet");
+        auto first = std::make_unique<Program>(binary, QStringList(), false, env);
+        QVERIFY(first->running());
+        Program second(binary, {}, false, env);
+        QVERIFY(second.process.waitForFinished(10000));
+        QCOMPARE(second.process.exitCode(), 0);
+        QCOMPARE(second.process.readAllStandardError(), "quillet: already running for " +
+                                                            settings.toLocal8Bit() +
+                                                            "; its window is shown\n");
+        QCOMPARE(first->process.state(), QProcess::Running);
+        first->end(SIGKILL);
+
+        Program third(binary, {}, false, env);
+        QVERIFY(third.running());
+        QCOMPARE(third.end(SIGTERM), 0);
+        QCOMPARE(test::fileMode(settings), 0700);
+        QCOMPARE(test::fileMode(root.filePath("home/.local/share/quillet")), 0700);
+        QCOMPARE(test::readAll(settings + "/config.txt").count("\r\n"), 25);
+        QCOMPARE(QDir(root.filePath("bin")).entryList(QDir::Files), QStringList{"quillet"});
     }
 };
 

@@ -2,7 +2,7 @@
 
 #include "core/Model.h"
 #include "platform/Launcher.h"
-#include "platform/ProgramDir.h"
+#include "platform/Paths.h"
 #include "platform/TrayIcon.h"
 #include "ui/TrayWindow.h"
 #include "ui/frmMain.h"
@@ -224,6 +224,45 @@ private slots:
         QSignalSpy unloading(&f, &frmMain::unloading);
         f.mnuTrayClose->trigger();
         QCOMPARE(unloading.size(), 1);
+    }
+
+    // "Start at login" writes or removes the autostart entry, which starts this very program;
+    // the menu reads its tick from the entry.
+    void startAtLogin()
+    {
+        QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+        frmMain f(model);
+        const QString entry = config.filePath("autostart/quillet.desktop");
+        for (const bool on : {true, false}) {
+            emit f.mnuTray->aboutToShow();
+            QCOMPARE(f.mnuTrayStartAtLogin->isChecked(), !on);
+            f.mnuTrayStartAtLogin->trigger();
+            QCOMPARE(f.mnuTrayStartAtLogin->isChecked(), on);
+            QCOMPARE(test::readAll(entry).contains(
+                         "\nExec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) +
+                         "\"\n"),
+                     on);
+        }
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // A status line shows whole: in a smaller font where it must, else cut in the middle with
+    // the whole line heading its tool tip.
+    void statusLinesShowWhole()
+    {
+        frmMain f(model);
+        // Narrower than designed, as a larger font scale leaves the text: a smaller font keeps
+        // it whole; far narrower, it is cut in the middle.
+        for (const int width : {200, 90}) {
+            f.lblStatus[0]->resize(width, 18);
+            model.showStatus(0, QStringLiteral("Send Email Failure @ "), false);
+            const QLabel* line = f.lblStatus[0];
+            QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) <=
+                    line->contentsRect().width());
+            QVERIFY(line->text() == model.status(0).text ||
+                    (width < 200 && line->toolTip().startsWith(model.status(0).text + "\n")));
+        }
     }
 
     void destroyedWindowLeavesTheTray()

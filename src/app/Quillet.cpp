@@ -13,7 +13,7 @@
 #include "platform/Download.h"
 #include "platform/FileAccess.h"
 #include "platform/InputBox.h"
-#include "platform/ProgramDir.h"
+#include "platform/Paths.h"
 #include "platform/Timer.h"
 #include "platform/VersionInfo.h"
 #include "ui/frmMain.h"
@@ -31,7 +31,7 @@ namespace {
 
 QString configPath()
 {
-    return platform::programFile(QStringLiteral("config.txt"));
+    return platform::settingsFile(QStringLiteral("config.txt"));
 }
 
 } // namespace
@@ -48,10 +48,21 @@ QString BuildAppTitle(const platform::VersionRecord& version)
 Quillet::Quillet()
     : email_(new EmailAction(model_, this))
     , monitor_(new Monitor(model_, run_, *email_, this))
+    , saveSoon_(new QTimer(this))
 {
-    // The tray's tip follows the addresses shown.
+    // The tray's tip follows the addresses shown, and tells when the last run had a failure.
     connect(&model_, &Model::addressesChanged, this,
             [this] { SetTrayTip(TrayTipText(model_.externalIP(), model_.internalIP())); });
+    connect(&model_, &Model::noticesChanged, this, [this] {
+        const QStringList failed = model_.failedActions();
+        SetTrayAlert(failed.isEmpty()
+                         ? QString()
+                         : QStringLiteral("Failed: ") + failed.join(QStringLiteral(", ")));
+    });
+    // Saved shortly after the last edit, so that a crash or a power cut loses a second at most.
+    saveSoon_->setSingleShot(true);
+    saveSoon_->setInterval(kSaveDelayMs);
+    connect(saveSoon_, &QTimer::timeout, this, &Quillet::save);
 }
 
 Quillet::~Quillet()
@@ -101,12 +112,27 @@ void Quillet::Form_Load()
     model_.setSettings(settings);
 
     if (IsPlainFileName(settings.txtFileName)) {
-        run_.IPFilePath = platform::programFile(settings.txtFileName);
+        run_.IPFilePath = platform::dataFile(settings.txtFileName);
         if (!readPreviousAddresses())
             CheckIPChange();
     }
     SetTrayTip(TrayTipText(run_.PrevExternalIP, run_.PrevInternalIP));
     run_.FirstLoad = false;
+    for (const auto changed : {&Model::settingsChanged, &Model::settingsEdited})
+        connect(&model_, changed, saveSoon_, qOverload<>(&QTimer::start));
+}
+
+void Quillet::save()
+{
+    saveSoon_->stop();
+    const QString path = configKept_ ? configPath() + QStringLiteral(".unsaved") : configPath();
+    QString error;
+    if (SaveConfig(model_.settings(), path, &error)) {
+        model_.setSaveProblem({});
+        return;
+    }
+    warn(QStringLiteral("the settings could not be saved: %1").arg(error));
+    model_.setSaveProblem(error);
 }
 
 bool Quillet::readPreviousAddresses()
@@ -167,6 +193,11 @@ void Quillet::ExecuteActions()
     monitor_->requestRun(RunCause::User);
 }
 
+void Quillet::showWindow()
+{
+    TrayWindowProc(TrayMessage::IconLeftClick);
+}
+
 void Quillet::requestShutdown()
 {
     if (form_ && !cleanedUp_)
@@ -190,13 +221,10 @@ void Quillet::CleanUp()
     // A transfer under way is cut short: nothing waits on a server at the end.
     monitor_->stop();
     platform::cancelTransfers();
-    const QString path = configKept_ ? configPath() + QStringLiteral(".unsaved") : configPath();
-    QString error;
-    if (!SaveConfig(model_.settings(), path, &error))
-        warn(QStringLiteral("the settings of this session are lost: %1").arg(error));
-    else if (configKept_)
-        warn(QStringLiteral("%1 was kept as it is; this session's settings are in %2")
-                 .arg(configPath(), path));
+    save();
+    if (configKept_ && model_.saveProblem().isEmpty())
+        warn(QStringLiteral("%1 was kept as it is; this session's settings are in %2.unsaved")
+                 .arg(configPath(), configPath()));
     RemoveFromTray();
     emit finished();
 }

@@ -5,6 +5,7 @@
 #include "ui/TrayWindow.h"
 
 #include <QObject>
+#include <QTimer>
 
 #include <memory>
 
@@ -52,6 +53,11 @@ public:
     void CheckIPChange();
     // "Execute Selected Actions".
     void ExecuteActions();
+    // Another start asked for the window: shown as a left click on the icon shows it.
+    void showWindow();
+
+    // How long after the last edit the settings are saved.
+    static constexpr int kSaveDelayMs = 1000;
 
     QWidget* window(bool build) override;
     qint16 lastState() const override;
@@ -68,12 +74,15 @@ private:
     void CleanUp();
     // False when there is no address file.
     bool readPreviousAddresses();
+    // Writes config.txt (or, when it could not be read, config.txt.unsaved beside it).
+    void save();
 
     Model model_;
     RunState run_;
     EmailAction* email_;
     Monitor* monitor_;
     std::unique_ptr<frmMain> form_;
+    QTimer* saveSoon_;
     bool cleanedUp_ = false;
     bool configKept_ = false;
 };

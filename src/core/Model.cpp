@@ -63,4 +63,16 @@ void Model::setRunning(bool running)
     emit runningChanged(running);
 }
 
+void Model::setFailedActions(const QStringList& actions)
+{
+    failedActions_ = actions;
+    emit noticesChanged();
+}
+
+void Model::setSaveProblem(const QString& problem)
+{
+    saveProblem_ = problem;
+    emit noticesChanged();
+}
+
 } // namespace quillet

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
@@ -49,6 +50,13 @@ public:
     bool running() const { return running_; }
     void setRunning(bool running);
 
+    // The actions that failed in the last action run ("E-mail", "FTP", "DynDNS", "URL").
+    QStringList failedActions() const { return failedActions_; }
+    void setFailedActions(const QStringList& actions);
+    // Why the settings could not be saved last time; empty once a save succeeds.
+    QString saveProblem() const { return saveProblem_; }
+    void setSaveProblem(const QString& problem);
+
 signals:
     void settingsChanged();
     void settingsEdited();
@@ -56,6 +64,7 @@ signals:
     void statusChanged(std::size_t index);
     void transcriptAppended(const QString& text); // empty text: cleared
     void runningChanged(bool running);
+    void noticesChanged();
 
 private:
     Settings settings_;
@@ -65,6 +74,8 @@ private:
     std::array<StatusLine, 4> status_;
     QString transcript_;
     bool running_ = false;
+    QStringList failedActions_;
+    QString saveProblem_;
 };
 
 } // namespace quillet

@@ -8,7 +8,7 @@
 #include "core/TextUtil.h"
 #include "core/Warn.h"
 #include "platform/FileAccess.h"
-#include "platform/ProgramDir.h"
+#include "platform/Paths.h"
 
 namespace quillet {
 
@@ -33,7 +33,7 @@ void writeAddressFile(RunState& run, const QString& external, const QString& int
 void appendToChangeLog(const QString& line)
 {
     QString error;
-    if (!platform::appendToOwnFile(platform::programFile(QStringLiteral("ipchange.log")),
+    if (!platform::appendToOwnFile(platform::dataFile(QStringLiteral("ipchange.log")),
                                    toAnsi(line) + "\r\n", &error))
         warn(error);
 }
@@ -70,9 +70,9 @@ void CheckIPChange(Model& model, RunState& run, const std::function<void()>& exe
         // A name that would lead out of the program's folder is refused (the window says
         // so); the last good one stays in force.
         if (IsPlainFileName(settings.txtFileName))
-            run.IPFilePath = platform::programFile(settings.txtFileName);
+            run.IPFilePath = platform::dataFile(settings.txtFileName);
         else if (run.IPFilePath.isEmpty())
-            run.IPFilePath = platform::programFile(QStringLiteral("ip.txt"));
+            run.IPFilePath = platform::dataFile(QStringLiteral("ip.txt"));
         writeAddressFile(run, external, internal);
 
         // The page's own "0.0.0.0" is no address either: nothing to compare it with.

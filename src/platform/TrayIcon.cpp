@@ -3,6 +3,8 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <qpa/qplatformnativeinterface.h>
@@ -74,6 +76,22 @@ TrayIcon::TrayIcon()
 }
 
 TrayIcon::~TrayIcon() = default;
+
+void TrayIcon::setAlert(bool alert)
+{
+    QPixmap pixmap(QStringLiteral(":/quillet/quillet-22.png"));
+    if (alert) {
+        // A red dot in the lower right corner, a quarter of the icon wide, with a white rim
+        // so it shows on any panel.
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(Qt::white, 1.5));
+        painter.setBrush(QColor(255, 0, 0));
+        const qreal d = pixmap.width() * 0.45;
+        painter.drawEllipse(QRectF(pixmap.width() - d - 0.75, pixmap.height() - d - 0.75, d, d));
+    }
+    icon_->setIcon(QIcon(pixmap));
+}
 
 void TrayIcon::setTip(const QString& tip)
 {

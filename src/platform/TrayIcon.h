@@ -32,6 +32,8 @@ public:
     ~TrayIcon() override;
 
     void setTip(const QString& tip);
+    // A small red mark on the icon: something failed.
+    void setAlert(bool alert);
 
 signals:
     void leftClicked();

@@ -6,8 +6,9 @@
 #include "core/Model.h"
 #include "core/Settings.h"
 #include "core/TextUtil.h"
+#include "platform/Autostart.h"
 #include "platform/Launcher.h"
-#include "platform/ProgramDir.h"
+#include "platform/Paths.h"
 #include "platform/TrayIcon.h"
 #include "ui/modAddToTray.h"
 
@@ -19,6 +20,7 @@
 #include <QColor>
 #include <QComboBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -86,8 +88,12 @@ QFrame* panel(QWidget* parent, const char* name, QRect r)
     return f;
 }
 
-const QString kFileNameTip =
-    QStringLiteral("What you want the file to be called on the FTP server");
+// The design's tip, and where the file lives on this computer.
+QString fileNameTip()
+{
+    return QStringLiteral("What you want the file to be called on the FTP server\nKept in %1")
+        .arg(platform::dataFolder());
+}
 
 constexpr int kRow = 20; // one row of a panel, in pixels
 constexpr int kEditH = 18;
@@ -167,6 +173,10 @@ frmMain::frmMain(Model& model, QWidget* parent)
     connect(mnuTrayMinimize, &QAction::triggered, this, &frmMain::mnuTrayMinimize_Click);
     connect(mnuTrayMaximize, &QAction::triggered, this, &frmMain::mnuTrayMaximize_Click);
     connect(mnuTrayClose, &QAction::triggered, this, &frmMain::mnuTrayClose_Click);
+    connect(mnuTrayStartAtLogin, &QAction::triggered, this, &frmMain::mnuTrayStartAtLogin_Click);
+    // Read from the autostart entry each time: true whatever else changed it.
+    connect(mnuTray, &QMenu::aboutToShow, this,
+            [this] { mnuTrayStartAtLogin->setChecked(platform::startsAtLogin()); });
     bindModel();
 }
 
@@ -189,6 +199,16 @@ void frmMain::bindModel()
             appendToSMTPlog(text);
     });
     connect(&model_, &Model::runningChanged, cmdUploadNow, &QWidget::setDisabled);
+    const auto showSaveProblem = [this] {
+        const QString problem = model_.saveProblem();
+        lblSaveProblem->setVisible(!problem.isEmpty());
+        lblSaveProblem->setText(lblSaveProblem->fontMetrics().elidedText(
+            QStringLiteral("Settings not saved: ") + problem, Qt::ElideRight,
+            lblSaveProblem->width()));
+        lblSaveProblem->setToolTip(problem);
+    };
+    showSaveProblem();
+    connect(&model_, &Model::noticesChanged, this, showSaveProblem);
 
     // Every edit goes back into the model at once, whoever reads it next.
     for (QLineEdit* e : findChildren<QLineEdit*>())
@@ -216,8 +236,19 @@ void frmMain::showStatusLine(std::size_t index)
 {
     const StatusLine& line = model_.status(index);
     QLabel* status = lblStatus.at(index);
-    status->setText(line.text);
-    status->setToolTip(line.toolTip);
+    // The whole line at any scale: a smaller font where the designed one would not fit, and
+    // only then the middle left out, the whole line heading the tool tip.
+    const int room = status->contentsRect().width() - 4;
+    QFont font = status->font();
+    font.setPointSizeF(kStatusPoints);
+    while (font.pointSizeF() > 6 && QFontMetrics(font).horizontalAdvance(line.text) > room)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    status->setFont(font);
+    const QString shown = QFontMetrics(font).elidedText(line.text, Qt::ElideMiddle, room);
+    status->setText(shown);
+    status->setToolTip(shown == line.text || line.text.isEmpty()
+                           ? line.toolTip
+                           : line.text + QLatin1Char('\n') + line.toolTip);
     QPalette palette = status->palette();
     if (!line.text.isEmpty())
         palette.setColor(QPalette::WindowText,
@@ -241,6 +272,7 @@ void frmMain::buildControls()
 {
     // The designed client area; the SMTP log lies below it.
     resize(656, 418);
+    setMinimumSize(656, 418);
 
     Label2 = label(this, "Label2", {8, 2, 404, 28},
                    QStringLiteral("When either IP address changes (checks every 2 minutes), "
@@ -316,7 +348,7 @@ void frmMain::buildControls()
     chkUploadFile->setToolTip(
         QStringLiteral("If you have web space accessible by FTP, you can store the IP file there "
                        "for access by your server-side scripts, or other."));
-    txtFileName = edit(this, "txtFileName", {90, y, 180, kEditH}, kFileNameTip);
+    txtFileName = edit(this, "txtFileName", {90, y, 180, kEditH}, fileNameTip());
     Label1 = label(this, "Label1", {276, y, 124, kEditH}, QStringLiteral("to FTP server:"));
     y += kRow;
     lblFTPserver = label(this, "lblFTPserver", {16, y, 110, kEditH}, QStringLiteral("Server:"));
@@ -426,7 +458,10 @@ void frmMain::buildControls()
     lblViewIPChangeLog->setAlignment(Qt::AlignCenter);
     lblViewIPChangeLog->setToolTip(
         QStringLiteral("Lost connections to internet (external ip: 0.0.0.0) are not logged; an "
-                       "address that changed meanwhile is logged when the connection is back"));
+                       "address that changed meanwhile is logged when the connection is back\n"
+                       "The log: %1\nThe settings: %2")
+            .arg(platform::dataFile(QStringLiteral("ipchange.log")),
+                 platform::settingsFile(QStringLiteral("config.txt"))));
     cmdCheckNow = place(new QPushButton(QStringLiteral("refresh"), this), "cmdCheckNow", 572, y - 2,
                         72, kEditH + 4);
 
@@ -441,10 +476,14 @@ void frmMain::buildControls()
         status->setFrameShape(QFrame::Box);
         lblStatus[i] = status;
     }
+    // Says so while the settings cannot be saved.
+    lblSaveProblem = label(this, "lblSaveProblem", {416, 354, 232, 16}, {});
+    lblSaveProblem->setAlignment(Qt::AlignCenter);
+    lblSaveProblem->hide();
     cmdUploadNow = place(new QPushButton(QStringLiteral("Execute Selected Actions"), this),
-                         "cmdUploadNow", 416, 356, 232, 26);
+                         "cmdUploadNow", 416, 372, 232, 24);
     cmdUploadNow->setToolTip(QStringLiteral("Perform checked actions now"));
-    lblHyperlink = label(this, "lblHyperlink", {416, 388, 232, 18}, {});
+    lblHyperlink = label(this, "lblHyperlink", {416, 398, 232, 18}, {});
     lblHyperlink->setAlignment(Qt::AlignCenter);
     lblHyperlink->setToolTip(QStringLiteral("Click here for Upgrades or Support"));
 
@@ -472,6 +511,9 @@ void frmMain::buildControls()
     mnuTrayMinimize = mnuTray->addAction(QStringLiteral("Mi&nimize"));
     mnuTrayMaximize = mnuTray->addAction(QStringLiteral("Ma&ximize"));
     mnuTraySep = mnuTray->addSeparator();
+    mnuTrayStartAtLogin = mnuTray->addAction(QStringLiteral("Start at &login"));
+    mnuTrayStartAtLogin->setCheckable(true);
+    mnuTray->addSeparator();
     mnuTrayClose = mnuTray->addAction(QStringLiteral("&Close"));
 }
 
@@ -540,6 +582,8 @@ void frmMain::applyLook()
     colour(lblHostName, QPalette::Window, QColor(0, 64, 0), true);
 
     // Status text colour stays with the palette's WindowText, which showStatus sets.
+    lblSaveProblem->setFont(bold);
+    colour(lblSaveProblem, QPalette::WindowText, QColor(255, 0, 0));
     for (QLabel* status : lblStatus) {
         status->setFont(bold);
         status->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -658,6 +702,8 @@ void frmMain::changeEvent(QEvent* event)
 void frmMain::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
+    // The controls stay where they are; the SMTP log takes the space below them.
+    txtSMTPlog->setGeometry(8, 450, width() - 16, std::max(160, height() - 458));
     Form_Resize();
 }
 
@@ -722,6 +768,14 @@ void frmMain::mnuTrayMaximize_Click()
         show();
 }
 
+void frmMain::mnuTrayStartAtLogin_Click()
+{
+    QString error;
+    if (!platform::setStartAtLogin(mnuTrayStartAtLogin->isChecked(), &error))
+        model_.setSaveProblem(error);
+    mnuTrayStartAtLogin->setChecked(platform::startsAtLogin());
+}
+
 void frmMain::mnuTrayClose_Click()
 {
     close();
@@ -750,7 +804,7 @@ void frmMain::lblViewIPChangeLog_Click()
 {
     // The desktop's handler for text files; whether the log exists yet is its concern.
     platform::openWithDesktop(
-        QUrl::fromLocalFile(platform::programFile(QStringLiteral("ipchange.log"))));
+        QUrl::fromLocalFile(platform::dataFile(QStringLiteral("ipchange.log"))));
 }
 
 void frmMain::lblHyperlink_Click()
@@ -768,7 +822,7 @@ void frmMain::txtFileName_Change()
     txtFileName->setToolTip(refused ? QStringLiteral("Not used: the address file's name must be "
                                                      "a plain file name, without \"/\", \"\\\" "
                                                      "or \"..\"; the last good name stays in force")
-                                    : kFileNameTip);
+                                    : fileNameTip());
     QPalette p = txtFileName->palette();
     p.setColor(QPalette::Text, refused ? QColor(255, 0, 0) : QColor(Qt::white));
     txtFileName->setPalette(p);

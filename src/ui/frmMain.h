@@ -107,6 +107,7 @@ public:
     // Status
     QLabel* Label3;
     std::array<QLabel*, 4> lblStatus;
+    QLabel* lblSaveProblem;
     QPushButton* cmdUploadNow;
     QLabel* lblHyperlink;
 
@@ -121,6 +122,7 @@ public:
     QAction* mnuTrayMinimize;
     QAction* mnuTrayMaximize;
     QAction* mnuTraySep;
+    QAction* mnuTrayStartAtLogin;
     QAction* mnuTrayClose;
 
     // The colour status label `index` shows: pure green for success, pure red for failure.
@@ -163,6 +165,7 @@ private:
     void mnuTrayMinimize_Click();
     void mnuTrayMaximize_Click();
     void mnuTrayClose_Click();
+    void mnuTrayStartAtLogin_Click();
 
     void cmdCopyExtIP_Click();
     void cmdCopyIntIP_Click();
@@ -189,6 +192,7 @@ private:
 
     Model& model_;
     bool applying_ = false;
+    static constexpr qreal kStatusPoints = 8.25;
 };
 
 } // namespace quillet

@@ -44,6 +44,7 @@ struct TrayRecord {
     QPointer<QWidget> window;
     const QObject* hooked = nullptr; // still known while the window is being destroyed
     QString tip;
+    QString alert;
     std::unique_ptr<WindowHook> hook;
     std::unique_ptr<platform::TrayIcon> icon;
 };
@@ -90,6 +91,7 @@ void AddToTray(TrayWindow& host)
     TrayRecord& t = tray();
     t.host = &host;
     t.tip.clear();
+    t.alert.clear();
     const platform::TrayPresence presence = platform::trayPresence();
     if (presence == platform::TrayPresence::Headless)
         return;
@@ -138,7 +140,17 @@ void SetTrayTip(const QString& text)
     TrayRecord& t = tray();
     t.tip = field.left(end >= 0 ? end : kTipField - 1);
     if (t.icon)
-        t.icon->setTip(t.tip);
+        t.icon->setTip(currentTrayTip());
+}
+
+void SetTrayAlert(const QString& line)
+{
+    TrayRecord& t = tray();
+    t.alert = line;
+    if (t.icon) {
+        t.icon->setTip(currentTrayTip());
+        t.icon->setAlert(!line.isEmpty());
+    }
 }
 
 void RemoveFromTray()
@@ -201,7 +213,8 @@ bool TrayWindowProc(TrayMessage message, QPoint pos, Qt::WindowStates stateBefor
 
 QString currentTrayTip()
 {
-    return tray().tip;
+    const TrayRecord& t = tray();
+    return t.alert.isEmpty() ? t.tip : t.tip + QStringLiteral("\r\n") + t.alert;
 }
 
 bool isInTray()

@@ -16,6 +16,8 @@ class TrayWindow;
 void AddToTray(TrayWindow& host);
 void HookTrayWindow(QWidget& window);
 void SetTrayTip(const QString& text);
+// One more line under the tip, and a red mark on the icon, while `line` is not empty.
+void SetTrayAlert(const QString& line);
 void RemoveFromTray();
 
 // "External IP: a" with CR LF "Internal IP: b" when an internal address is known.
@@ -31,7 +33,8 @@ enum class TrayMessage { IconLeftClick, IconRightClick, Minimize, Restore, Move,
 // window manager minimised it.
 bool TrayWindowProc(TrayMessage message, QPoint pos = {}, Qt::WindowStates stateBefore = {});
 
-// The tip the icon shows now (the whole text when it fits, else its first 63 characters),
+// The tip the icon shows now (the whole text when it fits, else its first 63 characters,
+// and the alert line under it),
 // whether the program is in the tray, and whether an icon really is in a notification area.
 QString currentTrayTip();
 bool isInTray();

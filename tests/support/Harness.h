@@ -7,7 +7,7 @@
 #include "core/Endpoints.h"
 #include "monitor/Monitor.h"
 #include "platform/Network.h"
-#include "platform/ProgramDir.h"
+#include "platform/Paths.h"
 #include "ui/frmMain.h"
 
 #include <QDir>

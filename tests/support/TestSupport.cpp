@@ -5,7 +5,7 @@
 #include "platform/Download.h"
 #include "platform/InputBox.h"
 #include "platform/Network.h"
-#include "platform/ProgramDir.h"
+#include "platform/Paths.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
