@@ -1,9 +1,9 @@
 // One libFuzzer target per build, each checking properties that must hold for any input;
 // a broken one aborts, and libFuzzer keeps the input that did it.
 #include "actions/SmtpDialogue.h"
-#include "actions/modBase64.h"
-#include "actions/modDynDNS.h"
-#include "actions/modURL.h"
+#include "actions/Base64.h"
+#include "actions/DynDnsUpdate.h"
+#include "actions/UrlCall.h"
 #include "app/ConfigFile.h"
 #include "core/Ansi.h"
 #include "core/TextUtil.h"

@@ -16,6 +16,11 @@ if [[ -n "$files" ]]; then
     clang-format --dry-run -Werror $files
 fi
 
+echo "== layers"
+./scripts/include_edges.sh
+echo "== test/product lines"
+./scripts/line_count.sh
+
 loopback=(-DQUILLET_ECHO_HOST=127.0.0.1:9 -DQUILLET_ECHO_HTTPS=OFF -DQUILLET_DYNDNS_HOST=127.0.0.1:9)
 jobs=$(nproc)
 

@@ -7,6 +7,7 @@
 #include "core/RunState.h"
 #include "monitor/ActionRunner.h"
 #include "platform/Paths.h"
+#include "ui/TrayMenu.h"
 #include "ui/frmMain.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "address/modGetIP.h"
+#include "address/AddressLookup.h"
 #include "platform/Network.h"
 
 #include <QTest>

@@ -1,7 +1,7 @@
 #include "Harness.h"
 
 #include "platform/Download.h"
-#include "ui/modAddToTray.h"
+#include "ui/Tray.h"
 
 #include <QLineEdit>
 #include <QPushButton>

@@ -2,6 +2,7 @@
 
 #include "app/ConfigFile.h"
 #include "core/Model.h"
+#include "ui/TrayMenu.h"
 #include "ui/frmMain.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 
-#include "address/modGetIP.h"
+#include "address/AddressLookup.h"
 #include "core/Endpoints.h"
 #include "platform/Download.h"
 #include "platform/VersionInfo.h"

@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
+#include "actions/Base64.h"
 #include "actions/EmailAction.h"
 #include "actions/SmtpDialogue.h"
-#include "actions/modBase64.h"
 #include "core/DateText.h"
 #include "core/Model.h"
 #include "platform/Winsock.h"

@@ -5,7 +5,7 @@
 #include "platform/InputBox.h"
 #include "platform/Timer.h"
 #include "platform/VersionInfo.h"
-#include "ui/modAddToTray.h"
+#include "ui/Tray.h"
 
 #include <QCheckBox>
 #include <QDir>

@@ -4,9 +4,10 @@
 #include "platform/Launcher.h"
 #include "platform/Paths.h"
 #include "platform/TrayIcon.h"
+#include "ui/Tray.h"
+#include "ui/TrayMenu.h"
 #include "ui/TrayWindow.h"
 #include "ui/frmMain.h"
-#include "ui/modAddToTray.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,7 +33,8 @@ QString menuRow(const frmMain& f)
 {
     QString row;
     for (const QAction* a :
-         {f.mnuTrayRestore, f.mnuTrayMove, f.mnuTraySize, f.mnuTrayMinimize, f.mnuTrayMaximize})
+         {f.mnuTray->mnuTrayRestore, f.mnuTray->mnuTrayMove, f.mnuTray->mnuTraySize,
+          f.mnuTray->mnuTrayMinimize, f.mnuTray->mnuTrayMaximize})
         row += a->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
     return row;
 }
@@ -43,8 +45,8 @@ struct Host : TrayWindow {
     {
     }
     QWidget* window(bool) override { return f; }
-    qint16 lastState() const override { return f->LastState; }
-    void setTrayMenuItems(qint16 state) override { f->SetTrayMenuItems(state); }
+    qint16 lastState() const override { return f->mnuTray->LastState; }
+    void setTrayMenuItems(qint16 state) override { f->mnuTray->SetTrayMenuItems(state); }
     QMenu* trayMenu() override { return f->mnuTray; }
     frmMain* f;
 };
@@ -71,17 +73,17 @@ private slots:
         frmMain f(model);
         f.show();
         f.setWindowState(Qt::WindowMaximized);
-        QCOMPARE(f.LastState, qint16(2));
+        QCOMPARE(f.mnuTray->LastState, qint16(2));
         QCOMPARE(menuRow(f), QStringLiteral("10010"));
-        f.mnuTrayMinimize->trigger();
-        QCOMPARE(f.windowStateValue(), qint16(1));
-        QCOMPARE(f.LastState, qint16(2));
+        f.mnuTray->mnuTrayMinimize->trigger();
+        QCOMPARE(f.mnuTray->windowStateValue(), qint16(1));
+        QCOMPARE(f.mnuTray->LastState, qint16(2));
         QCOMPARE(menuRow(f), QStringLiteral("10001"));
-        f.mnuTrayRestore->trigger(); // visible: back to the state before minimising
-        QCOMPARE(f.windowStateValue(), qint16(2));
-        f.mnuTrayRestore->trigger();
-        QCOMPARE(f.windowStateValue(), qint16(0));
-        QCOMPARE(f.LastState, qint16(0));
+        f.mnuTray->mnuTrayRestore->trigger(); // visible: back to the state before minimising
+        QCOMPARE(f.mnuTray->windowStateValue(), qint16(2));
+        f.mnuTray->mnuTrayRestore->trigger();
+        QCOMPARE(f.mnuTray->windowStateValue(), qint16(0));
+        QCOMPARE(f.mnuTray->LastState, qint16(0));
         QCOMPARE(menuRow(f), QStringLiteral("01111"));
     }
 
@@ -207,22 +209,22 @@ private slots:
         QVERIFY(isTrayIconShown());
         QVERIFY(TrayWindowProc(TrayMessage::IconLeftClick));
         QVERIFY(f.isVisible());
-        f.mnuTrayMaximize->trigger();
+        f.mnuTray->mnuTrayMaximize->trigger();
         QVERIFY(TrayWindowProc(TrayMessage::Minimize));
         QVERIFY(f.isHidden());
-        QCOMPARE(f.windowStateValue(), qint16(2));
+        QCOMPARE(f.mnuTray->windowStateValue(), qint16(2));
         QCOMPARE(menuRow(f), QStringLiteral("10001"));
-        f.mnuTrayRestore->trigger(); // hidden: shown again as it was, menu as for normal
+        f.mnuTray->mnuTrayRestore->trigger(); // hidden: shown again as it was, menu as for normal
         QVERIFY(f.isVisible());
-        QCOMPARE(f.windowStateValue(), qint16(2));
+        QCOMPARE(f.mnuTray->windowStateValue(), qint16(2));
         QCOMPARE(menuRow(f), QStringLiteral("01111"));
 
-        f.mnuTrayMinimize->trigger();
+        f.mnuTray->mnuTrayMinimize->trigger();
         QVERIFY(TrayWindowProc(TrayMessage::IconLeftClick));
-        QCOMPARE(f.windowStateValue(), qint16(2));
+        QCOMPARE(f.mnuTray->windowStateValue(), qint16(2));
 
         QSignalSpy unloading(&f, &frmMain::unloading);
-        f.mnuTrayClose->trigger();
+        f.mnuTray->mnuTrayClose->trigger();
         QCOMPARE(unloading.size(), 1);
     }
 
@@ -236,9 +238,9 @@ private slots:
         const QString entry = config.filePath("autostart/quillet.desktop");
         for (const bool on : {true, false}) {
             emit f.mnuTray->aboutToShow();
-            QCOMPARE(f.mnuTrayStartAtLogin->isChecked(), !on);
-            f.mnuTrayStartAtLogin->trigger();
-            QCOMPARE(f.mnuTrayStartAtLogin->isChecked(), on);
+            QCOMPARE(f.mnuTray->mnuTrayStartAtLogin->isChecked(), !on);
+            f.mnuTray->mnuTrayStartAtLogin->trigger();
+            QCOMPARE(f.mnuTray->mnuTrayStartAtLogin->isChecked(), on);
             QCOMPARE(test::readAll(entry).contains(
                          "\nExec=\"" + QFile::encodeName(QCoreApplication::applicationFilePath()) +
                          "\"\n"),

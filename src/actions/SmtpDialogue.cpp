@@ -1,6 +1,6 @@
 #include "actions/SmtpDialogue.h"
 
-#include "actions/modBase64.h"
+#include "actions/Base64.h"
 #include "core/DateText.h"
 #include "core/TextUtil.h"
 

@@ -2,8 +2,8 @@
 
 #include "BuildConfig.h"
 
+#include "actions/Base64.h"
 #include "actions/EmailAction.h"
-#include "actions/modBase64.h"
 #include "address/modGetHostName.h"
 #include "app/ConfigFile.h"
 #include "core/Ansi.h"
@@ -16,8 +16,9 @@
 #include "platform/Paths.h"
 #include "platform/Timer.h"
 #include "platform/VersionInfo.h"
+#include "ui/Tray.h"
+#include "ui/TrayMenu.h"
 #include "ui/frmMain.h"
-#include "ui/modAddToTray.h"
 
 #include <QGuiApplication>
 #include <QPushButton>
@@ -169,13 +170,13 @@ QWidget* Quillet::window(bool build)
 
 qint16 Quillet::lastState() const
 {
-    return form_ ? form_->LastState : 0;
+    return form_ ? form_->mnuTray->LastState : 0;
 }
 
 void Quillet::setTrayMenuItems(qint16 state)
 {
     if (form_)
-        form_->SetTrayMenuItems(state);
+        form_->mnuTray->SetTrayMenuItems(state);
 }
 
 QMenu* Quillet::trayMenu()

@@ -1,9 +1,9 @@
 #include "monitor/ActionRunner.h"
 
+#include "actions/DynDnsUpdate.h"
 #include "actions/EmailAction.h"
-#include "actions/modDynDNS.h"
-#include "actions/modFTP.h"
-#include "actions/modURL.h"
+#include "actions/FtpUpload.h"
+#include "actions/UrlCall.h"
 #include "core/Model.h"
 #include "core/RunState.h"
 

@@ -1,6 +1,6 @@
 #include "monitor/CheckCycle.h"
 
-#include "address/modGetIP.h"
+#include "address/AddressLookup.h"
 #include "core/Ansi.h"
 #include "core/DateText.h"
 #include "core/Model.h"

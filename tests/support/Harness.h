@@ -8,6 +8,7 @@
 #include "monitor/Monitor.h"
 #include "platform/Network.h"
 #include "platform/Paths.h"
+#include "ui/TrayMenu.h"
 #include "ui/frmMain.h"
 
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "actions/modDynDNS.h"
+#include "actions/DynDnsUpdate.h"
 
 #include "core/Ansi.h"
 #include "core/Endpoints.h"

@@ -1,4 +1,4 @@
-#include "actions/modURL.h"
+#include "actions/UrlCall.h"
 
 #include "core/Ansi.h"
 #include "core/Model.h"

@@ -1,4 +1,4 @@
-#include "ui/modAddToTray.h"
+#include "ui/Tray.h"
 
 #include "platform/TrayIcon.h"
 #include "ui/TrayWindow.h"

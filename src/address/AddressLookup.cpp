@@ -1,4 +1,4 @@
-#include "address/modGetIP.h"
+#include "address/AddressLookup.h"
 
 #include "core/Ansi.h"
 #include "core/Endpoints.h"

@@ -1,4 +1,4 @@
-#include "actions/modFTP.h"
+#include "actions/FtpUpload.h"
 
 #include "core/Ansi.h"
 #include "core/TextUtil.h"

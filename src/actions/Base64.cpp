@@ -1,4 +1,4 @@
-#include "actions/modBase64.h"
+#include "actions/Base64.h"
 
 #include "core/Ansi.h"
 
