@@ -81,7 +81,8 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     const int runs = 200;
 
-    test::Harness h;
+    test::HttpPeer echo;
+    test::Harness h(echo);
     if (!h.echo.ok()) {
         std::fputs("echo server did not start\n", stderr);
         return 1;

@@ -3,7 +3,6 @@
 #include "TestSupport.h"
 
 #include "app/Quillet.h"
-#include "core/DateText.h"
 #include "core/Endpoints.h"
 #include "monitor/Monitor.h"
 #include "platform/Network.h"
@@ -11,30 +10,29 @@
 #include "ui/TrayMenu.h"
 #include "ui/frmMain.h"
 
-#include <QDir>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 namespace quillet::test {
 
-// A whole Quillet run inside a temporary program directory, with its echo page served
-// by a real HTTP server on 127.0.0.1 and the adapters, host name and clock fixed.
+// A whole Quillet run inside a temporary program directory, its echo page served by `echo`
+// (one server for a whole test class), the adapters, host name and clock fixed.
 class Harness {
 public:
-    Harness()
+    explicit Harness(HttpPeer& echoPeer)
+        : echo(echoPeer)
     {
         resetSeams();
         platform::setProgramDirectoryForTesting(dir.path());
         setEchoHostForTesting(echo.hostPort());
         platform::setHostNameSourceForTesting([this] { return hostName; });
         platform::setAdapterListSourceForTesting([this] {
-            return QList<platform::Adapter>{
-                {QStringLiteral("lo"), QStringLiteral("127.0.0.1"), true},
-                {QStringLiteral("eth0"), internal, false}};
+            return QList<platform::Adapter>{{QStringLiteral("eth0"), internal, false}};
         });
         fixClock();
+        echo.answer(QByteArrayLiteral("1.2.3.4"));
+        echoRequestsBefore = echo.requests().size();
     }
     ~Harness()
     {
@@ -44,8 +42,16 @@ public:
     Harness(const Harness&) = delete;
     Harness& operator=(const Harness&) = delete;
 
-    Quillet& start()
+    // Starts from an address file of 1.2.3.4 and 192.168.0.5 unless `known` is false.
+    Quillet& start(bool known = true)
     {
+        if (known) {
+            QByteArray config;
+            for (int line = 1; line <= kSettingCount; ++line)
+                config += (line == 10 ? QByteArray("ip_office.txt") : QByteArray()) + "\r\n";
+            writeAll(file(QStringLiteral("config.txt")), config);
+            writeAll(file(QStringLiteral("ip_office.txt")), "1.2.3.4\r\n192.168.0.5\r\n");
+        }
         app = std::make_unique<Quillet>();
         app->monitor().actionRunner = [this, actions = app->monitor().actionRunner](
                                           RunCause cause, std::function<void()> done) {
@@ -84,29 +90,19 @@ public:
     QString file(const QString& name) const { return dir.filePath(name); }
     QByteArray bytes(const QString& name) const { return readAll(file(name)); }
     bool exists(const QString& name) const { return QFileInfo::exists(file(name)); }
-    qsizetype echoRequests() const { return echo.requests().size(); }
-
-    void writeConfig(const QString& addressFileName)
-    {
-        // A file as the program writes it, naming the address file; nothing encrypted.
-        QByteArray c;
-        for (int line = 1; line <= kSettingCount; ++line) {
-            if (line == 10)
-                c += addressFileName.toLatin1();
-            else if (QList<int>{1, 6, 9, 16, 20, 22, 23, 25}.contains(line))
-                c += " 0 ";
-            c += "\r\n";
-        }
-        writeAll(file(QStringLiteral("config.txt")), c);
-    }
+    // Lookups of the echo page since this harness began.
+    qsizetype echoRequests() const { return echo.requests().size() - echoRequestsBefore; }
 
     QTemporaryDir dir;
-    HttpPeer echo;
+    HttpPeer& echo;
     QString hostName = QStringLiteral("office-pc");
     QString internal = QStringLiteral("192.168.0.5");
     int actionRuns = 0;
     bool runActions = false; // the real actions, besides counting them
     std::unique_ptr<Quillet> app;
+
+private:
+    qsizetype echoRequestsBefore = 0;
 };
 
 } // namespace quillet::test

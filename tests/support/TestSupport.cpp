@@ -24,61 +24,27 @@ namespace quillet::test {
 
 namespace {
 constexpr int kStartLimitMs = 10000;
-
-QList<QVariantMap> readJsonLines(const QString& path)
-{
-    QList<QVariantMap> list;
-    const QList<QByteArray> lines = readAll(path).split('\n');
-    for (const QByteArray& line : lines) {
-        if (!line.isEmpty())
-            list.append(QJsonDocument::fromJson(line).toVariant().toMap());
-    }
-    return list;
-}
 } // namespace
 
-PeerProcess::~PeerProcess()
-{
-    stop();
-}
-
-bool PeerProcess::startAndReadPort(const QString& program, const QStringList& args)
-{
-    process_ = std::make_unique<QProcess>();
-    process_->setProcessChannelMode(QProcess::SeparateChannels);
-    process_->start(program, args);
-    if (!process_->waitForStarted(kStartLimitMs))
-        return false;
-    const QDeadlineTimer deadline(kStartLimitMs);
-    while (!deadline.hasExpired() && process_->state() == QProcess::Running) {
-        if (!process_->canReadLine())
-            process_->waitForReadyRead(
-                static_cast<int>(std::max<qint64>(1, deadline.remainingTime())));
-        while (process_->canReadLine()) {
-            const QByteArray line = process_->readLine().trimmed();
-            if (line.startsWith("PORT ")) {
-                port_ = static_cast<quint16>(line.mid(5).toUInt());
-                return port_ != 0;
-            }
-        }
-    }
-    return false;
-}
-
-bool PeerProcess::startAndWaitForPort(const QString& program, const QStringList& args, quint16 port)
+bool PeerProcess::start(const QString& program, const QStringList& args, quint16 port)
 {
     process_ = std::make_unique<QProcess>();
     process_->start(program, args);
-    if (!process_->waitForStarted(kStartLimitMs))
-        return false;
     port_ = port;
     const QDeadlineTimer deadline(kStartLimitMs);
-    while (!deadline.hasExpired() && process_->state() == QProcess::Running) {
-        QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, port);
-        if (probe.waitForConnected(500))
-            return true;
-        QThread::msleep(50);
+    while (process_->waitForStarted(kStartLimitMs) && !deadline.hasExpired() &&
+           process_->state() == QProcess::Running) {
+        if (port != 0) {
+            QTcpSocket probe;
+            probe.connectToHost(QHostAddress::LocalHost, port);
+            if (probe.waitForConnected(500))
+                return true;
+            QThread::msleep(50);
+        } else if (process_->canReadLine() || process_->waitForReadyRead(100)) {
+            const QByteArray line = process_->readLine().trimmed();
+            if (line.startsWith("PORT "))
+                return (port_ = static_cast<quint16>(line.mid(5).toUInt())) != 0;
+        }
     }
     return false;
 }
@@ -130,73 +96,63 @@ void trustAuthorities(const QString& caFile)
         qputenv("SSL_CERT_FILE", QFile::encodeName(caFile));
 }
 
-namespace {
-QStringList certArgs(const QString& cert)
+ScriptPeer::ScriptPeer(const char* script, QStringList args, const QString& cert)
 {
-    return cert.isEmpty() ? QStringList() : QStringList{QStringLiteral("--cert"), cert};
+    if (!cert.isEmpty())
+        args << QStringLiteral("--cert") << cert;
+    // "@/" names this peer's folder; an FTP peer's home is ready before it starts.
+    for (QString& arg : args)
+        arg.replace(QLatin1String("@/"), dir_.path() + QLatin1Char('/'));
+    QDir(dir_.path()).mkdir(QStringLiteral("root"));
+    started_ = peer_.start(
+        QStringLiteral("/usr/bin/python3"),
+        QStringList{QStringLiteral(QUILLET_TEST_SUPPORT_DIR "/") + QString::fromLatin1(script)} +
+            args);
 }
-} // namespace
+
+QList<QVariantMap> ScriptPeer::logged(const char* name) const
+{
+    QList<QVariantMap> list;
+    for (const QByteArray& line : readAll(file(name)).split('\n')) {
+        if (!line.isEmpty())
+            list.append(QJsonDocument::fromJson(line).toVariant().toMap());
+    }
+    return list;
+}
 
 HttpPeer::HttpPeer(const QString& mode, const QString& cert)
+    : ScriptPeer("http_server.py",
+                 {"--mode", mode, "--body-file", "@/body", "--log-file", "@/requests.jsonl"}, cert)
 {
     answer({});
-    started_ = peer_.startAndReadPort(
-        QStringLiteral("/usr/bin/python3"),
-        QStringList{supportDir() + QStringLiteral("/http_server.py"), QStringLiteral("--mode"),
-                    mode, QStringLiteral("--body-file"), dir_.filePath(QStringLiteral("body")),
-                    QStringLiteral("--log-file"), dir_.filePath(QStringLiteral("requests.jsonl"))} +
-            certArgs(cert));
-}
-
-QString HttpPeer::hostPort() const
-{
-    return QStringLiteral("127.0.0.1:%1").arg(port());
 }
 
 void HttpPeer::answer(const QByteArray& body, int status)
 {
-    QByteArray content = body;
-    if (status != 200)
-        content.prepend("STATUS " + QByteArray::number(status) + '\n');
-    writeAll(dir_.filePath(QStringLiteral("body")), content);
-}
-
-QList<QVariantMap> HttpPeer::requests() const
-{
-    return readJsonLines(dir_.filePath(QStringLiteral("requests.jsonl")));
+    writeAll(file("body"),
+             status == 200 ? body : "STATUS " + QByteArray::number(status) + '\n' + body);
 }
 
 SmtpPeer::SmtpPeer(const QString& user, const QString& password, const QString& tls,
                    const QString& cert)
+    : ScriptPeer("smtp_server.py",
+                 {"--log-file", "@/mail.log", "--user", user, "--password", password, "--tls",
+                  tls.isEmpty() ? QStringLiteral("none") : tls},
+                 cert)
 {
-    started_ = peer_.startAndReadPort(
-        QStringLiteral("/usr/bin/python3"),
-        QStringList{supportDir() + QStringLiteral("/smtp_server.py"), QStringLiteral("--log-file"),
-                    dir_.filePath(QStringLiteral("mail.log")), QStringLiteral("--user"), user,
-                    QStringLiteral("--password"), password, QStringLiteral("--tls"),
-                    tls.isEmpty() ? QStringLiteral("none") : tls} +
-            certArgs(cert));
 }
 
 QByteArray SmtpPeer::mails() const
 {
-    return readAll(dir_.filePath(QStringLiteral("mail.log")));
+    return readAll(file("mail.log"));
 }
 
 FtpPeer::FtpPeer(const QString& user, const QString& password, const QString& cert)
+    : ScriptPeer("ftp_server.py",
+                 {"--root", "@/root", "--user", user, "--password", password, "--log-file",
+                  "@/commands.jsonl"},
+                 cert)
 {
-    QDir(dir_.path()).mkdir(QStringLiteral("root"));
-    started_ = peer_.startAndReadPort(
-        QStringLiteral("/usr/bin/python3"),
-        QStringList{supportDir() + QStringLiteral("/ftp_server.py"), QStringLiteral("--root"),
-                    root(), QStringLiteral("--user"), user, QStringLiteral("--password"), password,
-                    QStringLiteral("--log-file"), dir_.filePath(QStringLiteral("commands.jsonl"))} +
-            certArgs(cert));
-}
-
-QList<QVariantMap> FtpPeer::commands() const
-{
-    return readJsonLines(dir_.filePath(QStringLiteral("commands.jsonl")));
 }
 
 QString header(const QVariantMap& request, const QString& name)
@@ -222,11 +178,6 @@ quint16 unusedPort()
     QTcpServer server;
     server.listen(QHostAddress::LocalHost, 0);
     return server.serverPort();
-}
-
-QString supportDir()
-{
-    return QStringLiteral(QUILLET_TEST_SUPPORT_DIR);
 }
 
 QByteArray readAll(const QString& path)

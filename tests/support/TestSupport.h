@@ -16,14 +16,13 @@ namespace quillet::test {
 class PeerProcess {
 public:
     PeerProcess() = default;
-    ~PeerProcess();
+    ~PeerProcess() { stop(); }
     PeerProcess(const PeerProcess&) = delete;
     PeerProcess& operator=(const PeerProcess&) = delete;
 
-    // Starts `program` and waits (bounded) for a "PORT n" line on its stdout.
-    bool startAndReadPort(const QString& program, const QStringList& args);
-    // Starts `program` and waits (bounded) until 127.0.0.1:`port` accepts connections.
-    bool startAndWaitForPort(const QString& program, const QStringList& args, quint16 port);
+    // Starts `program` and waits (bounded) for a "PORT n" line on its stdout, or with
+    // `port`, until 127.0.0.1:`port` accepts connections.
+    bool start(const QString& program, const QStringList& args, quint16 port = 0);
     void stop();
 
     quint16 port() const { return port_; }
@@ -40,20 +39,21 @@ QString tlsFile(const QString& name);
 // Trusts `caFile`'s authorities alone, as SSL_CERT_FILE does for Quillet; empty: the system's.
 void trustAuthorities(const QString& caFile);
 
-// The HTTP peer of support/http_server.py, serving a body file that tests rewrite; with a
-// certificate, over HTTPS.
-class HttpPeer {
+// One of the Python peers of tests/support, on 127.0.0.1, with a folder of its own for what
+// it logs; with a certificate, over TLS.
+class ScriptPeer {
 public:
-    explicit HttpPeer(const QString& mode = QStringLiteral("serve"), const QString& cert = {});
-
     bool ok() const { return started_; }
     quint16 port() const { return peer_.port(); }
-    QString hostPort() const;
+    QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
+    QString errorText() const { return peer_.errorText(); }
+    void stop() { peer_.stop(); }
 
-    // What the next request gets: the body with status 200, or `status` and the body.
-    void answer(const QByteArray& body, int status = 200);
-    // Every request so far, as the server logged it (one JSON object each).
-    QList<QVariantMap> requests() const;
+protected:
+    ScriptPeer(const char* script, QStringList args, const QString& cert);
+    QString file(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
+    // What the peer logged, one JSON object a line.
+    QList<QVariantMap> logged(const char* name) const;
 
 private:
     QTemporaryDir dir_;
@@ -61,43 +61,35 @@ private:
     bool started_ = false;
 };
 
-// The SMTP peer of support/smtp_server.py: accepts mail with or without AUTH LOGIN, where
-// only `user` and `password` log in; `tls` "starttls" or "implicit" with a certificate.
-class SmtpPeer {
+// support/http_server.py: "serve" answers every request with the body tests set; "hang"
+// accepts and never answers.
+class HttpPeer : public ScriptPeer {
+public:
+    explicit HttpPeer(const QString& mode = QStringLiteral("serve"), const QString& cert = {});
+    // What the next request gets: the body with status 200, or `status` and the body.
+    void answer(const QByteArray& body, int status = 200);
+    // Every request so far (method, path, headers, t).
+    QList<QVariantMap> requests() const { return logged("requests.jsonl"); }
+};
+
+// support/smtp_server.py: accepts mail with or without AUTH LOGIN, where only `user` and
+// `password` log in; `tls` "starttls" or "implicit" with a certificate.
+class SmtpPeer : public ScriptPeer {
 public:
     SmtpPeer(const QString& user, const QString& password, const QString& tls = {},
              const QString& cert = {});
-
-    bool ok() const { return started_; }
-    quint16 port() const { return peer_.port(); }
-    QString errorText() const { return peer_.errorText(); }
     // Each message received so far: sender, LF, recipients, LF, then its bytes.
     QByteArray mails() const;
-    void stop() { peer_.stop(); }
-
-private:
-    QTemporaryDir dir_;
-    PeerProcess peer_;
-    bool started_ = false;
 };
 
-// The FTP peer of support/ftp_server.py: one account whose home is a temporary directory;
-// with a certificate, TLS required on the control and data connections.
-class FtpPeer {
+// support/ftp_server.py: one account whose home is root(); with a certificate, TLS
+// required on the control and data connections.
+class FtpPeer : public ScriptPeer {
 public:
     FtpPeer(const QString& user, const QString& password, const QString& cert = {});
-
-    bool ok() const { return started_; }
-    quint16 port() const { return peer_.port(); }
-    // The account's home, as this machine sees it.
-    QString root() const { return dir_.filePath(QStringLiteral("root")); }
+    QString root() const { return file("root"); }
     // Every command so far (cmd, arg, t), the password shown as "***".
-    QList<QVariantMap> commands() const;
-
-private:
-    QTemporaryDir dir_;
-    PeerProcess peer_;
-    bool started_ = false;
+    QList<QVariantMap> commands() const { return logged("commands.jsonl"); }
 };
 
 // A header of one logged request, or empty text; HTTP leaves the case of header names
@@ -109,9 +101,6 @@ platform::DownloadResult fetch(const platform::DownloadRequest& request);
 
 // A port on 127.0.0.1 that nothing listens on (just released by us).
 quint16 unusedPort();
-
-// Directory of the test helpers (the Python peers).
-QString supportDir();
 
 // The bytes of a file, or an empty array when it cannot be read.
 QByteArray readAll(const QString& path);

@@ -1,0 +1,147 @@
+// The addresses: the echo page over a real HTTP server, the downloads under it, the
+// adapters' internal address.
+#include "TestSupport.h"
+
+#include "address/AddressLookup.h"
+#include "core/Endpoints.h"
+#include "platform/Network.h"
+#include "platform/VersionInfo.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+using namespace quillet;
+using platform::Adapter;
+using test::header;
+
+Q_DECLARE_METATYPE(QList<quillet::platform::Adapter>)
+
+namespace {
+// The external address as one lookup finds it, the page served at `port`.
+std::optional<QString> lookUp(quint16 port)
+{
+    setEchoHostForTesting(QStringLiteral("127.0.0.1:%1").arg(port));
+    std::optional<std::optional<QString>> found;
+    GetExternalIP([&found](const std::optional<QString>& ip) { found = ip; });
+    (void)QTest::qWaitFor([&found] { return found.has_value(); }, 20000);
+    return found.value_or(std::nullopt);
+}
+} // namespace
+
+class TestAddresses : public QObject {
+    Q_OBJECT
+    test::HttpPeer peer;
+    test::HttpPeer silent{QStringLiteral("hang")};
+
+private slots:
+    void initTestCase() { QVERIFY(peer.ok() && silent.ok()); }
+    void cleanup() { test::resetSeams(); }
+
+    // Only a dotted IPv4 address is an address; anything else is a failed lookup.
+    void externalIp_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("expected"); // null: the lookup failed
+        QTest::newRow("blanks and CR LF around")
+            << QByteArray(" \t192.0.2.44\r\n") << 200 << QStringLiteral("192.0.2.44");
+        QTest::newRow("captive portal") << QByteArray("<html>Log in</html>") << 200 << QString();
+        QTest::newRow("two lines") << QByteArray("192.0.2.44\n192.0.2.45") << 200 << QString();
+        QTest::newRow("IPv6") << QByteArray("2001:db8::1") << 200 << QString();
+        QTest::newRow("over 255") << QByteArray("192.0.2.256") << 200 << QString();
+        QTest::newRow("65 bytes") << QByteArray("192.0.2.44").leftJustified(65) << 200 << QString();
+        QTest::newRow("404") << QByteArray("192.0.2.44") << 404 << QString();
+    }
+    void externalIp()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(int, status);
+        QFETCH(QString, expected);
+        peer.answer(answer, status);
+        const qsizetype before = peer.requests().size();
+        QCOMPARE(lookUp(peer.port()).value_or(QString()), expected);
+        const QList<QVariantMap> requests = peer.requests().mid(before);
+        QCOMPARE(requests.size(), 1);
+        QCOMPARE(requests[0].value("path").toString(), "/getip_quillet_paidusers.php");
+        QCOMPARE(header(requests[0], "Cache-Control"), "no-cache");
+        QCOMPARE(header(requests[0], "User-Agent"), QStringLiteral("Tarnwick Quillet/%1.%2.%3")
+                                                        .arg(platform::versionRecord().major)
+                                                        .arg(platform::versionRecord().minor)
+                                                        .arg(platform::versionRecord().revision));
+    }
+
+    // A download keeps every byte, and each failure says why in words a user can act on,
+    // never after more than the time-outs.
+    void downloads_data()
+    {
+        QTest::addColumn<int>("status"); // 0: the silent server; -1: nothing listens
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("every byte") << 200 << true << "";
+        QTest::newRow("404") << 404 << false << "HTTP status 404";
+        QTest::newRow("silent server") << 0 << false << "Timeout after 2 s";
+        QTest::newRow("nothing listening") << -1 << false << "Connection refused";
+    }
+    void downloads()
+    {
+        QFETCH(int, status);
+        QFETCH(bool, ok);
+        QFETCH(QString, error);
+        QByteArray body = "first line\r\n";
+        for (int b = 0x80; b <= 0xFF; ++b)
+            body.append(static_cast<char>(b));
+        peer.answer(body, std::max(status, 200));
+        platform::setTransferTimeoutsForTesting(
+            {std::chrono::milliseconds(1000), std::chrono::milliseconds(1500)});
+        const quint16 port = status == 0  ? silent.port()
+                             : status < 0 ? test::unusedPort()
+                                          : peer.port();
+        QElapsedTimer clock;
+        clock.start();
+        const platform::DownloadResult result =
+            test::fetch({"http://127.0.0.1:" + QByteArray::number(port) + "/", true});
+        QCOMPARE(result.ok, ok);
+        QCOMPARE(result.error, error);
+        QCOMPARE(result.body, status > 0 ? body : QByteArray());
+        QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
+    }
+
+    void shippedEchoPage()
+    {
+        const quint16 port = test::unusedPort();
+        test::PeerProcess server;
+        QVERIFY2(
+            server.start(QStringLiteral("/usr/bin/php"),
+                         {"-S", QStringLiteral("127.0.0.1:%1").arg(port), "-t", QUILLET_SERVER_DIR},
+                         port),
+            qPrintable(server.errorText()));
+        QCOMPARE(lookUp(port).value_or(QString()), QStringLiteral("127.0.0.1"));
+    }
+
+    // The first adapter with a usable address that is no loopback, in the platform's order;
+    // fixed-size platform fields come back padded with NULs.
+    void internalIp_data()
+    {
+        QTest::addColumn<QList<Adapter>>("adapters");
+        QTest::addColumn<QString>("expected");
+        const QString padding = QString(32, QChar(u'\0')) + QStringLiteral("junk");
+        const Adapter lo{QStringLiteral("lo"), QStringLiteral("10.9.9.9"), true};
+        const Adapter eth{QStringLiteral("eth0"), QStringLiteral("192.168.1.20") + padding, false};
+        const Adapter none{QStringLiteral("eth1"), QStringLiteral("0.0.0.0") + padding, false};
+        const Adapter wlan{QStringLiteral("wlan0"), QStringLiteral("10.1.2.3"), false};
+        QTest::newRow("loopback and 0.0.0.0 passed over")
+            << QList<Adapter>{lo, none, eth, wlan} << "192.168.1.20";
+        QTest::newRow("order kept") << QList<Adapter>{wlan, eth} << "10.1.2.3";
+        QTest::newRow("only loopback") << QList<Adapter>{lo} << "";
+    }
+    void internalIp()
+    {
+        QFETCH(QList<Adapter>, adapters);
+        QFETCH(QString, expected);
+        platform::setAdapterListSourceForTesting([adapters] { return adapters; });
+        QCOMPARE(GetInternalIP(), expected);
+    }
+};
+
+QTEST_MAIN(TestAddresses)
+#include "tst_addresses.moc"

@@ -1,0 +1,347 @@
+// A whole run in one process: start-up, checks, the address file and change log, the
+// actions in order against real servers, autosave and shutdown.
+#include "Harness.h"
+
+#include "platform/InputBox.h"
+#include "platform/Timer.h"
+#include "platform/VersionInfo.h"
+#include "ui/Tray.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace quillet;
+using test::Harness;
+
+namespace {
+const QByteArray kKnown = "1.2.3.4\r\n192.168.0.5\r\n";
+QByteArray logLine(const char* change)
+{
+    return QByteArray("12-05-2026 15:23:38: ") + change + "\r\n";
+}
+} // namespace
+
+class TestRun : public QObject {
+    Q_OBJECT
+    test::HttpPeer echo;
+
+private slots:
+    void initTestCase() { QVERIFY2(echo.ok(), "echo server did not start"); }
+
+    // The first start: the name of the computer (asked for when the system has none) names
+    // the address file; no window is built until needed; shutdown saves, once.
+    void firstStart_data()
+    {
+        QTest::addColumn<QString>("hostName");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("known") << "office pc"
+                               << "office_pc"
+                               << "ip.txt";
+        QTest::newRow("asked") << ""
+                               << "My_PC"
+                               << "ip_My_PC.txt";
+    }
+    void firstStart()
+    {
+        QFETCH(QString, hostName);
+        QFETCH(QString, shown);
+        QFETCH(QString, fileName);
+        Harness h(echo);
+        h.hostName = hostName;
+        const int prompts = platform::inputBoxRecord().shown;
+        platform::setNextInputBoxAnswer(QStringLiteral("My PC"));
+        Quillet& app = h.start(false);
+
+        QCOMPARE(platform::inputBoxRecord().shown, prompts + (hostName.isEmpty() ? 1 : 0));
+        QVERIFY(app.form() == nullptr);
+        QCOMPARE(h.model().hostName(), shown);
+        QCOMPARE(h.model().settings().txtFileName, fileName);
+        QCOMPARE(h.bytes(fileName), kKnown);
+        QCOMPARE(h.bytes("ipchange.log"), logLine(", changed to 1.2.3.4,192.168.0.5"));
+        QCOMPARE(h.actionRuns, 1);
+        QCOMPARE(currentTrayTip(), "External IP: 1.2.3.4\r\nInternal IP: 192.168.0.5");
+        QVERIFY(platform::isTimerArmed(&app, kCheckTimerId) && isInTray());
+        QCOMPARE(h.form().windowTitle(), BuildAppTitle(platform::versionRecord()));
+        QCOMPARE(h.form().txtExternalIP->text(), QStringLiteral("1.2.3.4"));
+
+        QSignalSpy finished(&app, &Quillet::finished);
+        h.form().close();
+        h.form().close();
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(!platform::isTimerArmed(&app, kCheckTimerId) && !isInTray());
+        QCOMPARE(h.bytes("config.txt").split('\n').value(9), fileName.toLatin1() + '\r');
+    }
+
+    // Against the addresses of the last run: a change found at start-up or later is
+    // logged and acted on once; the page's line break is no part of the address.
+    void changeIsLoggedAndActedOn_data()
+    {
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("internal");
+        QTest::addColumn<QByteArray>("log");
+        QTest::newRow("none") << QByteArray("1.2.3.4") << "192.168.0.5" << QByteArray();
+        QTest::newRow("external") << QByteArray("5.6.7.8\r\n") << "192.168.0.5"
+                                  << logLine("1.2.3.4,192.168.0.5 changed to 5.6.7.8,192.168.0.5");
+        QTest::newRow("internal gone")
+            << QByteArray("1.2.3.4") << "" << logLine("1.2.3.4,192.168.0.5 changed to 1.2.3.4,");
+    }
+    void changeIsLoggedAndActedOn()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, internal);
+        QFETCH(QByteArray, log);
+        for (const bool atStart : {true, false}) {
+            Harness h(echo);
+            const auto lookUp = [&] {
+                h.echo.answer(answer);
+                h.internal = internal;
+            };
+            if (atStart)
+                lookUp();
+            h.start();
+            lookUp();
+            h.check();
+            QCOMPARE(h.bytes("ip_office.txt"),
+                     answer.trimmed() + "\r\n" + internal.toLatin1() + "\r\n");
+            QCOMPARE(h.bytes("ipchange.log"), log);
+            QCOMPARE(h.actionRuns, log.isEmpty() ? 0 : 1);
+            // Answers are read in memory: no scratch file of any kind.
+            QCOMPARE(QDir(h.dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+                     log.isEmpty() ? 2 : 3);
+        }
+    }
+
+    // An outage, or the page's own "0.0.0.0", is never logged; the address before it stays
+    // what the next known one is compared with, so no change is lost.
+    void outageLosesNoChange_data()
+    {
+        QTest::addColumn<QByteArray>("failure");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QByteArray>("back");
+        QTest::newRow("error page")
+            << QByteArray("<html>Error</html>") << 500 << QByteArray("5.6.7.8");
+        QTest::newRow("captive portal")
+            << QByteArray("<html>Log in</html>") << 200 << QByteArray("1.2.3.4");
+        QTest::newRow("page's 0.0.0.0") << QByteArray("0.0.0.0") << 200 << QByteArray("5.6.7.8");
+    }
+    void outageLosesNoChange()
+    {
+        QFETCH(QByteArray, failure);
+        QFETCH(int, status);
+        QFETCH(QByteArray, back);
+        Harness h(echo);
+        h.start();
+        h.echo.answer(failure, status);
+        h.check();
+        h.check();
+        QCOMPARE(h.model().externalIP(), QStringLiteral("0.0.0.0"));
+        QCOMPARE(h.bytes("ip_office.txt"),
+                 failure == "0.0.0.0" ? "0.0.0.0\r\n192.168.0.5\r\n" : kKnown);
+        QCOMPARE(currentTrayTip(), "External IP: 0.0.0.0\r\nInternal IP: 192.168.0.5");
+        h.echo.answer(back);
+        h.check();
+        const bool changed = back != "1.2.3.4";
+        QCOMPARE(h.bytes("ipchange.log"),
+                 changed ? logLine("1.2.3.4,192.168.0.5 changed to 5.6.7.8,192.168.0.5")
+                         : QByteArray());
+        QCOMPARE(h.actionRuns, changed ? 1 : 0);
+    }
+
+    // Files of Quillet's own only: a planted link is left alone, a name that leads out of the
+    // folder is refused, and what is created is its owner's whatever the umask.
+    void filesStayInsideAndOwnerOnly()
+    {
+        QTemporaryDir outside;
+        const QString target = outside.filePath(QStringLiteral("target"));
+        QVERIFY(test::writeAll(target, "mine"));
+        Harness h(echo);
+        h.start();
+        QVERIFY(QFile::link(target, h.file("ipchange.log")));
+        const mode_t umask = ::umask(0);
+        const QString out = QFileInfo(outside.path()).fileName();
+        int check = 0;
+        for (const QString& name :
+             QStringList{outside.filePath("escaped.txt"), "../" + out + "/x.txt", ".."}) {
+            h.form().txtFileName->setText(name);
+            const QByteArray answer = "5.6.7." + QByteArray::number(++check);
+            h.echo.answer(answer);
+            h.check();
+            QCOMPARE(h.bytes("ip_office.txt"), answer + "\r\n192.168.0.5\r\n");
+            QVERIFY(h.form().txtFileName->toolTip().startsWith(QStringLiteral("Not used: ")));
+        }
+        ::umask(umask);
+        QCOMPARE(h.actionRuns, 3);
+        QCOMPARE(test::readAll(target), QByteArray("mine"));
+        QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{"target"});
+        QCOMPARE(test::fileMode(h.file("ip_office.txt")), 0600);
+    }
+
+    // A full disk keeps the address file whole, and the change log gets whole lines only.
+    void fullDiskLosesNothing()
+    {
+        Harness h(echo);
+        test::SmallDisk disk(h.dir.path(), 64 * 1024);
+        if (!disk.ok())
+            QSKIP("mounting a small disk needs root");
+        h.start();
+        const QByteArray log = QByteArray(4096 - 10, 'x') + "\r\n";
+        QVERIFY(test::writeAll(h.file("ipchange.log"), log));
+        disk.fill();
+        h.echo.answer("5.6.7.8");
+        h.check();
+        QCOMPARE(h.bytes("ip_office.txt"), kKnown);
+        QCOMPARE(h.bytes("ipchange.log"), log);
+        QCOMPARE(h.actionRuns, 1);
+    }
+
+    // The tray names the actions that failed in the last run; the next run without one
+    // clears it.
+    void trayTellsOfFailures()
+    {
+        Harness h(echo);
+        h.start();
+        h.runActions = true;
+        for (const bool fail : {true, false}) {
+            h.edit([fail](Settings& s) {
+                s.chkUploadFile = s.chkExecuteURL = fail;
+                s.txtFTPport = QStringLiteral("0");
+                s.txtExecuteURL = QStringLiteral("http://127.0.0.1:%1/").arg(test::unusedPort());
+            });
+            h.app->ExecuteActions();
+            h.settle();
+            QCOMPARE(currentTrayTip(), "External IP: 1.2.3.4\r\nInternal IP: 192.168.0.5" +
+                                           QString(fail ? "\r\nFailed: FTP, URL" : ""));
+        }
+    }
+
+    // Saved a second after an edit, so a crash loses little; a save that fails says so in
+    // red under the status lines.
+    void editsAreSavedSoonOrShownUnsaved()
+    {
+        Harness h(echo);
+        h.start();
+        h.form().txtSMTPServer->setText(QStringLiteral("smtp.example.net"));
+        QTRY_VERIFY_WITH_TIMEOUT(h.bytes("config.txt").contains("\r\nsmtp.example.net\r\n"), 5000);
+        QVERIFY(QFile::remove(h.file("config.txt")) && QDir(h.dir.path()).mkdir("config.txt"));
+        h.form().txtSMTPServer->setText(QStringLiteral("smtp2.example.net"));
+        QTRY_VERIFY_WITH_TIMEOUT(h.form().lblSaveProblem->isVisibleTo(&h.form()), 5000);
+        QVERIFY(h.form().lblSaveProblem->text().startsWith("Settings not saved: "));
+    }
+
+    // One thing at a time: what is asked for meanwhile runs once after it, however often it
+    // was asked. The window's thread answers all along, even while a server stalls, and the
+    // end cuts a stalled transfer short.
+    void requestsWaitTheirTurnAndNothingFreezes()
+    {
+        Harness h(echo);
+        h.start();
+        test::HttpPeer silent(QStringLiteral("hang"));
+        QVERIFY(silent.ok());
+        setEchoHostForTesting(silent.hostPort());
+        platform::setTransferTimeoutsForTesting(
+            {std::chrono::milliseconds(1000), std::chrono::milliseconds(1500)});
+        int runs = 0;
+        h.app->monitor().actionRunner = [&runs](RunCause, std::function<void()> done) {
+            ++runs;
+            QTimer::singleShot(300, std::move(done));
+        };
+        QElapsedTimer clock;
+        qint64 last = 0, longestGap = 0;
+        QTimer beat;
+        QObject::connect(&beat, &QTimer::timeout, [&] {
+            longestGap = std::max(longestGap, clock.elapsed() - last);
+            last = clock.elapsed();
+        });
+        clock.start();
+        beat.start(10);
+        for (int i = 0; i < 3; ++i) {
+            h.app->ExecuteActions();
+            h.app->CheckIPChange();
+        }
+        QVERIFY(h.settle());
+        QCOMPARE(runs, 2);
+        QCOMPARE(h.model().externalIP(), QStringLiteral("0.0.0.0")); // one stalled check
+        // A wait on the network would stall the beat for a whole time-out.
+        QVERIFY2(longestGap < 500, qPrintable(QString::number(longestGap)));
+
+        h.app->CheckIPChange();
+        h.model().setAddresses(QStringLiteral("before the end"), {});
+        QSignalSpy finished(h.app.get(), &Quillet::finished);
+        h.app->requestShutdown();
+        QCOMPARE(finished.size(), 1);
+        QVERIFY(h.bytes("config.txt").contains("ip_office.txt"));
+        QTest::qWait(1700); // past the time-out: the stalled check never comes back
+        QCOMPARE(h.model().externalIP(), QStringLiteral("before the end"));
+    }
+
+    // Every ticked action, against real servers, in order: e-mail, FTP, DynDNS, URL. A run
+    // ends when all have, the e-mail's dialogue included; the button runs them without a
+    // lookup.
+    void changeRunsEveryTickedActionInOrder()
+    {
+        test::FtpPeer ftp(QStringLiteral("office"), QStringLiteral("s3cret"));
+        test::HttpPeer dynDns, page;
+        test::SmtpPeer smtp(QStringLiteral("office"), QStringLiteral("m@il:pw"));
+        QVERIFY(smtp.ok() && ftp.ok() && dynDns.ok() && page.ok());
+        dynDns.answer("good");
+        page.answer("ok");
+        Harness h(echo);
+        h.runActions = true;
+        h.start();
+        h.edit([&](Settings& s) {
+            s.chkSendEmail = s.chkAuthentication = s.chkUploadFile = s.chkUpdateDynDNS = 1;
+            s.chkExecuteURL = 1;
+            s.txtEmailRecipient = QStringLiteral("me@example.org");
+            s.txtEmailFrom = QStringLiteral("office@example.org");
+            s.txtSMTPServer = s.txtFTPserver = QStringLiteral("127.0.0.1");
+            s.txtSMTPport = QString::number(smtp.port());
+            s.txtSMTPuser = s.txtFTPusername = QStringLiteral("office");
+            s.txtSMTPpassword = QStringLiteral("m@il:pw");
+            s.txtFTPport = QString::number(ftp.port());
+            s.txtFTPpassword = QStringLiteral("s3cret");
+            s.cboDDNSservice = dynDns.hostPort();
+            s.chkDDNShttps = 0;
+            s.txtDDNShostname = QStringLiteral("office");
+            s.txtExecuteURL = QStringLiteral("http://%1/set?ip=$EXTIP$").arg(page.hostPort());
+        });
+        h.echo.answer("5.6.7.8");
+        h.check();
+        QVERIFY(h.model().status(0).text.startsWith(QStringLiteral("Send Email Success @ ")));
+        h.form().cmdUploadNow->click();
+        QVERIFY(!h.form().cmdUploadNow->isEnabled());
+        h.settle();
+        QVERIFY(h.form().cmdUploadNow->isEnabled());
+        QCOMPARE(h.actionRuns, 2);
+        QCOMPARE(h.echoRequests(), 2);
+        QVERIFY(smtp.mails().startsWith("office@example.org\nme@example.org\n"));
+        QCOMPARE(smtp.mails().count("\r\nPC:office-pc\r\n5.6.7.8\r\n192.168.0.5\r\n"), 2);
+        QCOMPARE(test::readAll(ftp.root() + "/ip_office.txt"), "5.6.7.8\n192.168.0.5\n");
+
+        // Run by run, each server heard of 5.6.7.8 after the one before it.
+        QList<QList<double>> times(3);
+        for (const QVariantMap& c : ftp.commands())
+            if (c.value("cmd").toString() == "STOR")
+                times[0] << c.value("t").toDouble();
+        for (const QVariantMap& r : dynDns.requests())
+            if (r.value("path").toString().contains("&myip=5.6.7.8&"))
+                times[1] << r.value("t").toDouble();
+        for (const QVariantMap& r : page.requests())
+            if (r.value("path").toString() == "/set?ip=5.6.7.8")
+                times[2] << r.value("t").toDouble();
+        double previous = 0;
+        for (int run = 0; run < 2; ++run) {
+            for (const QList<double>& server : times) {
+                QVERIFY(server.size() == 2 && server[run] > previous);
+                previous = server[run];
+            }
+        }
+        for (std::size_t index = 1; index <= 3; ++index)
+            QVERIFY(h.form().lblStatus[index]->text().contains(QStringLiteral("Success @ ")));
+    }
+};
+
+QTEST_MAIN(TestRun)
+#include "tst_run.moc"
