@@ -96,7 +96,7 @@ void trustAuthorities(const QString& caFile)
         qputenv("SSL_CERT_FILE", QFile::encodeName(caFile));
 }
 
-ScriptPeer::ScriptPeer(const char* script, QStringList args, const QString& cert)
+ScriptPeer::ScriptPeer(const char* kind, QStringList args, const QString& cert)
 {
     if (!cert.isEmpty())
         args << QStringLiteral("--cert") << cert;
@@ -104,10 +104,10 @@ ScriptPeer::ScriptPeer(const char* script, QStringList args, const QString& cert
     for (QString& arg : args)
         arg.replace(QLatin1String("@/"), dir_.path() + QLatin1Char('/'));
     QDir(dir_.path()).mkdir(QStringLiteral("root"));
-    started_ = peer_.start(
-        QStringLiteral("/usr/bin/python3"),
-        QStringList{QStringLiteral(QUILLET_TEST_SUPPORT_DIR "/") + QString::fromLatin1(script)} +
-            args);
+    started_ = peer_.start(QStringLiteral("/usr/bin/python3"),
+                           QStringList{QStringLiteral(QUILLET_TEST_SUPPORT_DIR "/peers.py"),
+                                       QString::fromLatin1(kind)} +
+                               args);
 }
 
 QList<QVariantMap> ScriptPeer::logged(const char* name) const
@@ -121,7 +121,7 @@ QList<QVariantMap> ScriptPeer::logged(const char* name) const
 }
 
 HttpPeer::HttpPeer(const QString& mode, const QString& cert)
-    : ScriptPeer("http_server.py",
+    : ScriptPeer("http",
                  {"--mode", mode, "--body-file", "@/body", "--log-file", "@/requests.jsonl"}, cert)
 {
     answer({});
@@ -135,7 +135,7 @@ void HttpPeer::answer(const QByteArray& body, int status)
 
 SmtpPeer::SmtpPeer(const QString& user, const QString& password, const QString& tls,
                    const QString& cert)
-    : ScriptPeer("smtp_server.py",
+    : ScriptPeer("smtp",
                  {"--log-file", "@/mail.log", "--user", user, "--password", password, "--tls",
                   tls.isEmpty() ? QStringLiteral("none") : tls},
                  cert)
@@ -148,7 +148,7 @@ QByteArray SmtpPeer::mails() const
 }
 
 FtpPeer::FtpPeer(const QString& user, const QString& password, const QString& cert)
-    : ScriptPeer("ftp_server.py",
+    : ScriptPeer("ftp",
                  {"--root", "@/root", "--user", user, "--password", password, "--log-file",
                   "@/commands.jsonl"},
                  cert)

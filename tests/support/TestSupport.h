@@ -39,7 +39,7 @@ QString tlsFile(const QString& name);
 // Trusts `caFile`'s authorities alone, as SSL_CERT_FILE does for Quillet; empty: the system's.
 void trustAuthorities(const QString& caFile);
 
-// One of the Python peers of tests/support, on 127.0.0.1, with a folder of its own for what
+// A server of support/peers.py, on 127.0.0.1, with a folder of its own for what
 // it logs; with a certificate, over TLS.
 class ScriptPeer {
 public:
@@ -50,7 +50,7 @@ public:
     void stop() { peer_.stop(); }
 
 protected:
-    ScriptPeer(const char* script, QStringList args, const QString& cert);
+    ScriptPeer(const char* kind, QStringList args, const QString& cert);
     QString file(const char* name) const { return dir_.filePath(QString::fromLatin1(name)); }
     // What the peer logged, one JSON object a line.
     QList<QVariantMap> logged(const char* name) const;
@@ -61,7 +61,7 @@ private:
     bool started_ = false;
 };
 
-// support/http_server.py: "serve" answers every request with the body tests set; "hang"
+// "serve" answers every request with the body tests set; "hang"
 // accepts and never answers.
 class HttpPeer : public ScriptPeer {
 public:
@@ -72,7 +72,7 @@ public:
     QList<QVariantMap> requests() const { return logged("requests.jsonl"); }
 };
 
-// support/smtp_server.py: accepts mail with or without AUTH LOGIN, where only `user` and
+// Accepts mail with or without AUTH LOGIN, where only `user` and
 // `password` log in; `tls` "starttls" or "implicit" with a certificate.
 class SmtpPeer : public ScriptPeer {
 public:
@@ -82,7 +82,7 @@ public:
     QByteArray mails() const;
 };
 
-// support/ftp_server.py: one account whose home is root(); with a certificate, TLS
+// One account whose home is root(); with a certificate, TLS
 // required on the control and data connections.
 class FtpPeer : public ScriptPeer {
 public:

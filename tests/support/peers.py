@@ -1,0 +1,157 @@
+"""The servers Quillet's tests talk to, on 127.0.0.1 only: peers.py http|smtp|ftp [options].
+
+http: "serve" answers every GET with the bytes of --body-file at that moment (a first line
+      "STATUS nnn" sets the status); "hang" accepts connections and never answers.
+smtp: aiosmtpd; AUTH LOGIN logs in --user/--password only; --tls starttls requires STARTTLS
+      first, --tls implicit speaks TLS from the first byte. Each message is appended to
+      --log-file: the sender, LF, the recipients joined by ",", LF, the message's bytes.
+ftp:  pyftpdlib; one account, --user/--password, whose home is --root; with --cert, TLS is
+      required on the control and data connections.
+Requests and FTP commands go to --log-file as JSON lines, with t = this machine's monotonic
+clock so that several peers' logs can be put in order (an FTP password shows as "***").
+--cert names the PEM file of the key and certificate. Prints "PORT <n>" once listening and
+exits when its standard input closes, so it never outlives the test that started it.
+"""
+import argparse
+import http.server
+import json
+import logging
+import os
+import socket
+import ssl
+import sys
+import threading
+import time
+import warnings
+
+
+def log_json(path, entry):
+    with open(path, "a", encoding="utf-8") as log:
+        log.write(json.dumps(dict(entry, t=time.monotonic())) + "\n")
+
+
+def tls(args):
+    context = ssl.create_default_context(ssl.Purpose.CLIENT_AUTH)
+    context.load_cert_chain(args.cert)
+    return context
+
+
+class HttpHandler(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        args = self.server.args
+        log_json(args.log_file, {"method": "GET", "path": self.path, "headers": dict(self.headers)})
+        with open(args.body_file, "rb") as f:
+            status, body = 200, f.read()
+        if body.startswith(b"STATUS "):
+            first, _, body = body.partition(b"\n")
+            status = int(first.split()[1])
+        self.send_response(status)
+        self.send_header("Content-Type", "text/plain")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def log_message(self, fmt, *args):
+        pass
+
+
+def http_peer(args):
+    if args.mode == "hang":
+        sock = socket.create_server(("127.0.0.1", 0))
+        print("PORT %d" % sock.getsockname()[1], flush=True)
+        held = []
+        while True:
+            held.append(sock.accept())
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), HttpHandler)
+    server.args = args
+    if args.cert:
+        server.socket = tls(args).wrap_socket(server.socket, server_side=True)
+    print("PORT %d" % server.server_address[1], flush=True)
+    server.serve_forever()
+
+
+def smtp_peer(args):
+    import asyncio
+    from aiosmtpd.smtp import SMTP, AuthResult, LoginPassword
+    warnings.simplefilter("ignore")  # aiosmtpd's warnings about its own deprecated names
+
+    class Handler:
+        async def handle_DATA(self, server, session, envelope):
+            head = "%s\n%s\n" % (envelope.mail_from, ",".join(envelope.rcpt_tos))
+            with open(args.log_file, "ab") as log:
+                log.write(head.encode() + envelope.original_content)
+            return "250 Message accepted"
+
+    def authenticator(server, session, envelope, mechanism, data):
+        ok = (isinstance(data, LoginPassword) and data.login == args.user.encode()
+              and data.password == args.password.encode())
+        return AuthResult(success=ok, handled=False)  # aiosmtpd answers a failure with 535
+
+    async def serve():
+        context = tls(args) if args.tls != "none" else None
+        starttls = args.tls == "starttls"
+        server = await asyncio.get_running_loop().create_server(
+            lambda: SMTP(Handler(), hostname="quillet.test", authenticator=authenticator,
+                         auth_require_tls=starttls, require_starttls=starttls,
+                         tls_context=context if starttls else None),
+            "127.0.0.1", 0, ssl=context if args.tls == "implicit" else None)
+        print("PORT %d" % server.sockets[0].getsockname()[1], flush=True)
+        await asyncio.Event().wait()
+    asyncio.run(serve())
+
+
+def ftp_peer(args):
+    from pyftpdlib.authorizers import DummyAuthorizer
+    from pyftpdlib.handlers import FTPHandler, TLS_DTPHandler, TLS_FTPHandler
+    from pyftpdlib.servers import FTPServer
+
+    class EarlyTLSDTPHandler(TLS_DTPHandler):
+        """libcurl starts the data connection's TLS handshake as soon as it connects, before
+        STOR, where pyftpdlib would close a data connection that speaks first."""
+
+        def __init__(self, sock, cmd_channel):
+            super().__init__(sock, cmd_channel)
+            if self._ssl_requested:
+                self._do_ssl_handshake()
+
+        def readable(self):
+            if self._ssl_requested and not self.receive and not self._initialized:
+                return self._ssl_want_read
+            return super().readable()
+
+    class Handler(TLS_FTPHandler if args.cert else FTPHandler):
+        def pre_process_command(self, line, cmd, arg):
+            log_json(args.log_file, {"cmd": cmd, "arg": "***" if cmd == "PASS" else arg})
+            return super().pre_process_command(line, cmd, arg)
+
+    if args.cert:
+        Handler.certfile = args.cert
+        Handler.tls_control_required = Handler.tls_data_required = True
+        Handler.dtp_handler = EarlyTLSDTPHandler
+    logging.getLogger("pyftpdlib").setLevel(logging.CRITICAL)
+    Handler.authorizer = DummyAuthorizer()
+    Handler.authorizer.add_user(args.user, args.password, args.root, perm="elradfmw")
+    Handler.auth_failed_timeout = 0.1  # the default 3 s only slows the tests
+    server = FTPServer(("127.0.0.1", 0), Handler)
+    print("PORT %d" % server.address[1], flush=True)
+    server.serve_forever(handle_exit=False)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("kind", choices=["http", "smtp", "ftp"])
+    for option in ["--log-file", "--body-file", "--cert", "--user", "--password", "--root"]:
+        parser.add_argument(option)
+    parser.add_argument("--mode", choices=["serve", "hang"], default="serve")
+    parser.add_argument("--tls", choices=["none", "starttls", "implicit"], default="none")
+    args = parser.parse_args()
+
+    def exit_when_stdin_closes():
+        sys.stdin.buffer.read()
+        os._exit(0)
+    threading.Thread(target=exit_when_stdin_closes, daemon=True).start()
+    {"http": http_peer, "smtp": smtp_peer, "ftp": ftp_peer}[args.kind](args)
+
+
+if __name__ == "__main__":
+    main()
