@@ -6,9 +6,11 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QVariantMap>
 
 #include <memory>
+#include <utility>
 
 namespace quillet::test {
 
@@ -91,6 +93,12 @@ public:
     // Every command so far (cmd, arg, t), the password shown as "***".
     QList<QVariantMap> commands() const { return logged("commands.jsonl"); }
 };
+
+// A row of a test's table whose one column holds a `Case`, built from `fields`.
+template <typename Case, typename... Fields> void row(const char* name, Fields&&... fields)
+{
+    QTest::newRow(name) << Case{std::forward<Fields>(fields)...};
+}
 
 // A header of one logged request, or empty text; HTTP leaves the case of header names
 // open, so it is looked up without it.
