@@ -193,33 +193,6 @@ bool writeAll(const QString& path, const QByteArray& bytes)
            file.write(bytes) == bytes.size();
 }
 
-SmallDisk::SmallDisk(const QString& dir, qint64 bytes)
-    : dir_(dir)
-{
-    mounted_ = ::geteuid() == 0 &&
-               QProcess::execute(
-                   QStringLiteral("mount"),
-                   {"-t", "tmpfs", "-o", QStringLiteral("size=%1").arg(bytes), "tmpfs", dir}) == 0;
-}
-
-SmallDisk::~SmallDisk()
-{
-    if (mounted_)
-        QProcess::execute(QStringLiteral("umount"), {"-l", dir_});
-}
-
-void SmallDisk::fill() const
-{
-    QFile filler(dir_ + QStringLiteral("/filler"));
-    filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    const QByteArray block(4096, 'f');
-    for (int i = 0; i < 1 << 20 && filler.write(block) == block.size(); ++i) {
-    }
-    // The last part of a page, where a block no longer fit.
-    for (int i = 0; i < 4096 && filler.write("f", 1) == 1; ++i) {
-    }
-}
-
 int fileMode(const QString& path)
 {
     struct stat st = {};

@@ -114,23 +114,6 @@ quint16 unusedPort();
 QByteArray readAll(const QString& path);
 bool writeAll(const QString& path, const QByteArray& bytes);
 
-// A tmpfs of `bytes` mounted on `dir` while the object lives, to be filled up at will. Only
-// root can mount: elsewhere ok() is false and the test says it skipped.
-class SmallDisk {
-public:
-    SmallDisk(const QString& dir, qint64 bytes);
-    ~SmallDisk();
-    SmallDisk(const SmallDisk&) = delete;
-    SmallDisk& operator=(const SmallDisk&) = delete;
-    bool ok() const { return mounted_; }
-    // Takes every byte still free.
-    void fill() const;
-
-private:
-    QString dir_;
-    bool mounted_ = false;
-};
-
 // The permission bits of the file at `path` (0600), or -1 when there is none.
 int fileMode(const QString& path);
 
