@@ -45,6 +45,7 @@ struct TrayRecord {
     const QObject* hooked = nullptr; // still known while the window is being destroyed
     QString tip;
     QString alert;
+    Qt::WindowStates hiddenState; // the state the window went into the tray with
     std::unique_ptr<WindowHook> hook;
     std::unique_ptr<platform::TrayIcon> icon;
 };
@@ -71,8 +72,18 @@ void hideIntoTray(QWidget& window, Qt::WindowStates stateBefore)
     // Un-minimising maps the window again on X11, so the state goes back before the hide.
     if (window.isMinimized())
         window.setWindowState(stateBefore & ~Qt::WindowMinimized);
+    tray().hiddenState = window.windowState();
     window.hide();
     tray().host->setTrayMenuItems(1);
+}
+
+// Shows the window, out of the tray in the state it went in with: the window manager drops a
+// hidden window's state, and Qt may hear of that as the window turning normal.
+void showFromTray(QWidget& window)
+{
+    if (window.isHidden())
+        window.setWindowState(tray().hiddenState);
+    window.show();
 }
 
 // A notification area that shows up after start-up (common right after log-in) takes the
@@ -116,6 +127,7 @@ void HookTrayWindow(QWidget& window)
     TrayRecord& t = tray();
     t.window = &window;
     t.hooked = &window;
+    t.hiddenState = {};
     t.hook = std::make_unique<WindowHook>(window);
     QObject::connect(&window, &QObject::destroyed, [hooked = &window] {
         if (tray().hooked == hooked)
@@ -179,7 +191,7 @@ bool TrayWindowProc(TrayMessage message, QPoint pos, Qt::WindowStates stateBefor
         return false;
     case TrayMessage::IconLeftClick:
         if (QWidget* window = t.host->window(true)) {
-            window->show();
+            showFromTray(*window);
             if (stateValue(*window) == 1)
                 window->setWindowState(qtState(t.host->lastState()));
             window->raise();
@@ -200,7 +212,7 @@ bool TrayWindowProc(TrayMessage message, QPoint pos, Qt::WindowStates stateBefor
         QWidget* window = t.host->window(true);
         if (!window || window->isVisible())
             return false;
-        window->show();
+        showFromTray(*window);
         t.host->setTrayMenuItems(0);
         return true;
     }
