@@ -1,8 +1,8 @@
 // One libFuzzer target per build, each checking properties that must hold for any input;
 // a broken one aborts, and libFuzzer keeps the input that did it.
-#include "actions/SmtpDialogue.h"
 #include "actions/Base64.h"
 #include "actions/DynDnsUpdate.h"
+#include "actions/SmtpDialogue.h"
 #include "actions/UrlCall.h"
 #include "app/ConfigFile.h"
 #include "core/Ansi.h"
@@ -61,15 +61,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     SmtpDialogue* self = nullptr;
     SmtpLink link;
     link.inputs = [&] {
-        return SmtpInputs{p.at(0).size() % 2 == 1,
-                          p.at(0).size() % 3 == 1,
-                          text(0),
-                          text(1),
-                          text(2),
-                          text(3),
-                          text(4),
-                          text(5),
-                          text(6)};
+        const bool odd = p.at(0).size() % 2 == 1, third = p.at(0).size() % 3 == 1;
+        return SmtpInputs{odd,     third,   text(0), text(1), text(2),
+                          text(3), text(4), text(5), text(6)};
     };
     link.send = [&](const QString& wire, const QString&) {
         require(!ended, "nothing sent after the end");

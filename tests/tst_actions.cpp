@@ -17,7 +17,7 @@ struct Peers {
     test::FtpPeer ftp{"office", "s3cret"};
     test::FtpPeer ftps{"office", "s3cret", test::tlsFile("server.pem")};
     test::HttpPeer http;
-    test::HttpPeer https{"serve", test::tlsFile("server.pem")};
+    test::HttpPeer https{test::tlsFile("server.pem")};
 };
 
 struct FtpCase {

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QHostAddress>
 #include <QProcess>
+#include <QTcpServer>
 #include <QtTest>
 
 #include <csignal>
@@ -14,10 +15,6 @@
 using namespace quillet;
 
 namespace {
-// A program of the test's, stopped when the test drops it.
-struct Process : QProcess {
-    ~Process() override { kill(), waitForFinished(5000); }
-};
 // Up: it handles SIGTERM itself, as /proc tells, or it has ended already.
 bool up(const QProcess& process)
 {
@@ -26,10 +23,10 @@ bool up(const QProcess& process)
     return process.state() != QProcess::Running || caught >> (SIGTERM - 1) & 1;
 }
 // The built program, copied to `binary`, as a process of its own, once it is up.
-std::unique_ptr<Process> start(const QString& binary)
+std::unique_ptr<test::Process> start(const QString& binary)
 {
     QFile::copy(QUILLET_BINARY, binary);
-    auto process = std::make_unique<Process>();
+    auto process = std::make_unique<test::Process>();
     process->start(binary);
     process->waitForStarted(10000);
     static_cast<void>(QTest::qWaitFor([&] { return up(*process); }, 20000)); // tests tell
@@ -106,12 +103,13 @@ private slots:
     // that would wait on a silent server is cut short, and the program hears of it once.
     void signalCutsTransfersShort()
     {
-        test::HttpPeer silent(QStringLiteral("hang"));
+        QTcpServer silent; // accepts and never answers
+        QVERIFY(silent.listen(QHostAddress::LocalHost));
         int requests = 0;
         platform::installShutdownSignals([&requests] { ++requests; });
         std::raise(SIGTERM), std::raise(SIGINT);
         platform::DownloadRequest request;
-        request.url = "http://" + silent.hostPort().toLatin1() + "/";
+        request.url = "http://127.0.0.1:" + QByteArray::number(silent.serverPort()) + "/";
         QCOMPARE(test::fetch(request).error, QStringLiteral("Cut short: Quillet is ending"));
         QTRY_COMPARE(requests, 1);
     }

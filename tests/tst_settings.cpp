@@ -18,31 +18,12 @@ Q_DECLARE_METATYPE(quillet::LoadOutcome)
 
 namespace {
 // The 25 lines of a file, in the order the file keeps them.
-const QList<QByteArray> kLines = {" 1 ",
-                                  "  me@example.net ",
-                                  "smtp.example.net",
-                                  "2525",
-                                  "from@example.net",
-                                  " 1 ",
-                                  "mailer",
-                                  " pass word ",
-                                  " 0 ",
-                                  "ip_office.txt",
-                                  "ftp.example.net",
-                                  "2121",
-                                  "ftpuser",
-                                  "p\x80\x81\xe9\xff",
-                                  "/incoming/",
-                                  " 1 ",
-                                  "dduser",
-                                  "ddpass",
-                                  "home.example.net",
-                                  " 0 ",
-                                  "http://example.net/?ip=$EXTIP$",
-                                  " 2 ",
-                                  " 1 ",
-                                  "dynupdate.no-ip.com:8245",
-                                  " 0 "};
+const QList<QByteArray> kLines =
+    QByteArray(" 1 |  me@example.net |smtp.example.net|2525|from@example.net| 1 |mailer| pass word "
+               "| 0 |ip_office.txt|ftp.example.net|2121|ftpuser|p\x80\x81\xe9\xff|/incoming/| 1 |"
+               "dduser|ddpass|home.example.net| 0 |http://example.net/?ip=$EXTIP$| 2 | 1 |"
+               "dynupdate.no-ip.com:8245| 0 ")
+        .split('|');
 
 QByteArray joined(const QList<QByteArray>& lines, const QByteArray& end = "\r\n")
 {

@@ -16,10 +16,6 @@ constexpr double kScale = 1.25;
 const QString kWindow = QStringLiteral("--name 'Quillet [0-9]'");
 const QString kWindowId = "$(xdotool search " + kWindow + ")";
 const QString kOurs = QStringLiteral("--class quillet");
-// A program of the test's, stopped when the test drops it.
-struct Process : QProcess {
-    ~Process() override { kill(), waitForFinished(5000); }
-};
 } // namespace
 
 // The built program on a real X display (Xvfb) with a window manager and a notification
@@ -27,12 +23,13 @@ struct Process : QProcess {
 class TestTrayX11 : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Process> wm_;
+    std::unique_ptr<test::Process> wm_;
     QTemporaryDir dir_;
 
-    static std::unique_ptr<Process> start(const QString& program, const QStringList& args = {})
+    static std::unique_ptr<test::Process> start(const QString& program,
+                                                const QStringList& args = {})
     {
-        auto process = std::make_unique<Process>();
+        auto process = std::make_unique<test::Process>();
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->start(program, args);
         return process;

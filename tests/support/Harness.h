@@ -89,7 +89,6 @@ public:
 
     QString file(const QString& name) const { return dir.filePath(name); }
     QByteArray bytes(const QString& name) const { return readAll(file(name)); }
-    bool exists(const QString& name) const { return QFileInfo::exists(file(name)); }
     // Lookups of the echo page since this harness began.
     qsizetype echoRequests() const { return echo.requests().size() - echoRequestsBefore; }
 

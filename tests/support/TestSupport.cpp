@@ -64,14 +64,6 @@ void PeerProcess::stop()
     process_.reset();
 }
 
-QString PeerProcess::errorText() const
-{
-    if (!process_)
-        return QStringLiteral("not started");
-    return process_->errorString() + QLatin1Char(' ') +
-           QString::fromLocal8Bit(process_->readAllStandardError());
-}
-
 QString tlsFile(const QString& name)
 {
     // For each authority, its certificate and a server's key and certificate signed by it.
@@ -120,17 +112,10 @@ QList<QVariantMap> ScriptPeer::logged(const char* name) const
     return list;
 }
 
-HttpPeer::HttpPeer(const QString& mode, const QString& cert)
-    : ScriptPeer("http",
-                 {"--mode", mode, "--body-file", "@/body", "--log-file", "@/requests.jsonl"}, cert)
+HttpPeer::HttpPeer(const QString& cert)
+    : ScriptPeer("http", {"--body-file", "@/body", "--log-file", "@/requests.jsonl"}, cert)
 {
     answer({});
-}
-
-void HttpPeer::answer(const QByteArray& body, int status)
-{
-    writeAll(file("body"),
-             status == 200 ? body : "STATUS " + QByteArray::number(status) + '\n' + body);
 }
 
 SmtpPeer::SmtpPeer(const QString& user, const QString& password, const QString& tls,

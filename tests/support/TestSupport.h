@@ -14,6 +14,15 @@
 
 namespace quillet::test {
 
+// The bytes of a file, or an empty array when it cannot be read.
+QByteArray readAll(const QString& path);
+bool writeAll(const QString& path, const QByteArray& bytes);
+
+// A program of the test's, stopped when the test drops it.
+struct Process : QProcess {
+    ~Process() override { kill(), waitForFinished(5000); }
+};
+
 // A peer process started by a test and stopped when the object goes.
 class PeerProcess {
 public:
@@ -28,7 +37,6 @@ public:
     void stop();
 
     quint16 port() const { return port_; }
-    QString errorText() const;
 
 private:
     std::unique_ptr<QProcess> process_;
@@ -48,8 +56,6 @@ public:
     bool ok() const { return started_; }
     quint16 port() const { return peer_.port(); }
     QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
-    QString errorText() const { return peer_.errorText(); }
-    void stop() { peer_.stop(); }
 
 protected:
     ScriptPeer(const char* kind, QStringList args, const QString& cert);
@@ -63,13 +69,12 @@ private:
     bool started_ = false;
 };
 
-// "serve" answers every request with the body tests set; "hang"
-// accepts and never answers.
+// Answers every request with the body tests set.
 class HttpPeer : public ScriptPeer {
 public:
-    explicit HttpPeer(const QString& mode = QStringLiteral("serve"), const QString& cert = {});
-    // What the next request gets: the body with status 200, or `status` and the body.
-    void answer(const QByteArray& body, int status = 200);
+    explicit HttpPeer(const QString& cert = {});
+    // What the next requests get: the body with status 200; a first line "STATUS n" sets n.
+    void answer(const QByteArray& body) { writeAll(file("body"), body); }
     // Every request so far (method, path, headers, t).
     QList<QVariantMap> requests() const { return logged("requests.jsonl"); }
 };
@@ -109,10 +114,6 @@ platform::DownloadResult fetch(const platform::DownloadRequest& request);
 
 // A port on 127.0.0.1 that nothing listens on (just released by us).
 quint16 unusedPort();
-
-// The bytes of a file, or an empty array when it cannot be read.
-QByteArray readAll(const QString& path);
-bool writeAll(const QString& path, const QByteArray& bytes);
 
 // The permission bits of the file at `path` (0600), or -1 when there is none.
 int fileMode(const QString& path);

@@ -1,23 +1,17 @@
 """The servers Quillet's tests talk to, on 127.0.0.1 only: peers.py http|smtp|ftp [options].
 
-http: "serve" answers every GET with the bytes of --body-file at that moment (a first line
-      "STATUS nnn" sets the status); "hang" accepts connections and never answers.
-smtp: aiosmtpd; AUTH LOGIN logs in --user/--password only; --tls starttls requires STARTTLS
-      first, --tls implicit speaks TLS from the first byte. Each message is appended to
-      --log-file: the sender, LF, the recipients joined by ",", LF, the message's bytes.
-ftp:  pyftpdlib; one account, --user/--password, whose home is --root; with --cert, TLS is
-      required on the control and data connections.
-Requests and FTP commands go to --log-file as JSON lines, with t = this machine's monotonic
-clock so that several peers' logs can be put in order (an FTP password shows as "***").
---cert names the PEM file of the key and certificate. Prints "PORT <n>" once listening and
-exits when its standard input closes, so it never outlives the test that started it.
+http answers every GET with --body-file as it is then (a first line "STATUS n" sets the
+status); smtp (aiosmtpd) takes AUTH LOGIN from --user/--password only, --tls starttls or
+implicit; ftp (pyftpdlib) has one account whose home is --root, TLS required with --cert.
+Mail goes to --log-file as sender LF recipients LF bytes; requests and FTP commands as JSON
+lines with a monotonic t, so several peers' logs can be ordered. Prints "PORT <n>" once
+listening and exits when its standard input closes: it never outlives its test.
 """
 import argparse
 import http.server
 import json
 import logging
 import os
-import socket
 import ssl
 import sys
 import threading
@@ -56,12 +50,6 @@ class HttpHandler(http.server.BaseHTTPRequestHandler):
 
 
 def http_peer(args):
-    if args.mode == "hang":
-        sock = socket.create_server(("127.0.0.1", 0))
-        print("PORT %d" % sock.getsockname()[1], flush=True)
-        held = []
-        while True:
-            held.append(sock.accept())
     server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), HttpHandler)
     server.args = args
     if args.cert:
@@ -142,7 +130,6 @@ def main():
     parser.add_argument("kind", choices=["http", "smtp", "ftp"])
     for option in ["--log-file", "--body-file", "--cert", "--user", "--password", "--root"]:
         parser.add_argument(option)
-    parser.add_argument("--mode", choices=["serve", "hang"], default="serve")
     parser.add_argument("--tls", choices=["none", "starttls", "implicit"], default="none")
     args = parser.parse_args()
 
