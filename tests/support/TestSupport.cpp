@@ -28,7 +28,7 @@ constexpr int kStartLimitMs = 10000;
 
 bool PeerProcess::start(const QString& program, const QStringList& args, quint16 port)
 {
-    process_ = std::make_unique<QProcess>();
+    process_ = std::make_unique<Process>();
     process_->start(program, args);
     port_ = port;
     const QDeadlineTimer deadline(kStartLimitMs);
@@ -47,21 +47,6 @@ bool PeerProcess::start(const QString& program, const QStringList& args, quint16
         }
     }
     return false;
-}
-
-void PeerProcess::stop()
-{
-    if (!process_)
-        return;
-    if (process_->state() != QProcess::NotRunning) {
-        process_->closeWriteChannel();
-        process_->terminate();
-        if (!process_->waitForFinished(3000)) {
-            process_->kill();
-            process_->waitForFinished(3000);
-        }
-    }
-    process_.reset();
 }
 
 QString tlsFile(const QString& name)

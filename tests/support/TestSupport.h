@@ -23,34 +23,25 @@ struct Process : QProcess {
     ~Process() override { kill(), waitForFinished(5000); }
 };
 
-// A peer process started by a test and stopped when the object goes.
+// A peer process started by a test and killed when the object goes.
 class PeerProcess {
 public:
-    PeerProcess() = default;
-    ~PeerProcess() { stop(); }
-    PeerProcess(const PeerProcess&) = delete;
-    PeerProcess& operator=(const PeerProcess&) = delete;
-
     // Starts `program` and waits (bounded) for a "PORT n" line on its stdout, or with
     // `port`, until 127.0.0.1:`port` accepts connections.
     bool start(const QString& program, const QStringList& args, quint16 port = 0);
-    void stop();
-
     quint16 port() const { return port_; }
 
 private:
-    std::unique_ptr<QProcess> process_;
+    std::unique_ptr<Process> process_;
     quint16 port_ = 0;
 };
 
-// Throwaway TLS certificates, made once a test program with openssl: "ca.pem"
-// and "server.pem" signed by it, "other-ca.pem" and "other-server.pem" by one not trusted.
+// Throwaway certificates made once: "ca.pem", "server.pem" signed by it; "other-" ones alike.
 QString tlsFile(const QString& name);
 // Trusts `caFile`'s authorities alone, as SSL_CERT_FILE does for Quillet; empty: the system's.
 void trustAuthorities(const QString& caFile);
 
-// A server of support/peers.py, on 127.0.0.1, with a folder of its own for what
-// it logs; with a certificate, over TLS.
+// A server of support/peers.py on 127.0.0.1, logging to a folder of its own; TLS with `cert`.
 class ScriptPeer {
 public:
     bool ok() const { return started_; }
@@ -79,8 +70,7 @@ public:
     QList<QVariantMap> requests() const { return logged("requests.jsonl"); }
 };
 
-// Accepts mail with or without AUTH LOGIN, where only `user` and
-// `password` log in; `tls` "starttls" or "implicit" with a certificate.
+// Mail with or without AUTH LOGIN as `user`; `tls` "starttls" or "implicit" with a `cert`.
 class SmtpPeer : public ScriptPeer {
 public:
     SmtpPeer(const QString& user, const QString& password, const QString& tls = {},
@@ -89,8 +79,7 @@ public:
     QByteArray mails() const;
 };
 
-// One account whose home is root(); with a certificate, TLS
-// required on the control and data connections.
+// One account whose home is root(); with a `cert`, TLS required on every connection.
 class FtpPeer : public ScriptPeer {
 public:
     FtpPeer(const QString& user, const QString& password, const QString& cert = {});
@@ -105,8 +94,7 @@ template <typename Case, typename... Fields> void row(const char* name, Fields&&
     QTest::newRow(name) << Case{std::forward<Fields>(fields)...};
 }
 
-// A header of one logged request, or empty text; HTTP leaves the case of header names
-// open, so it is looked up without it.
+// A header of one logged request, its name in any case (as HTTP allows), or empty text.
 QString header(const QVariantMap& request, const QString& name);
 
 // A download run to its end on the event loop (at most 20 s).
