@@ -8,4 +8,4 @@ count() { git ls-files "$@" | xargs -r cat | grep -cv '^[[:space:]]*$' || true; 
 product=$(count 'src/*.cpp' 'src/*.h')
 tests=$(count 'tests/*.cpp' 'tests/*.h' 'tests/*.py' 'tests/*.sh' \
               'fuzz/*.cpp' 'fuzz/*.h' 'fuzz/*.py' 'fuzz/*.sh')
-echo "tests ${tests} lines, product ${product} lines: $((100 * tests / product))%"
+awk -v t="$tests" -v p="$product" 'BEGIN { printf "tests %d lines, product %d lines: %.1f%%\n", t, p, 100 * t / p }'
