@@ -12,14 +12,6 @@ using namespace quillet;
 
 namespace {
 
-// The servers the actions talk to, each with and without TLS.
-struct Peers {
-    test::FtpPeer ftp{"office", "s3cret"};
-    test::FtpPeer ftps{"office", "s3cret", test::tlsFile("server.pem")};
-    test::HttpPeer http;
-    test::HttpPeer https{test::tlsFile("server.pem")};
-};
-
 struct FtpCase {
     bool ftps;
     QString trusted;  // the peer with TLS, trusting this; empty: the one without
@@ -43,7 +35,11 @@ class TestActions : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    std::unique_ptr<Peers> peers;
+    // The servers the actions talk to, each with and without TLS.
+    test::FtpPeer ftpPeer{"office", "s3cret"};
+    test::FtpPeer ftpsPeer{"office", "s3cret", test::tlsFile("server.pem")};
+    test::HttpPeer httpPeer;
+    test::HttpPeer httpsPeer{test::tlsFile("server.pem")};
     Model model;
     EmailAction email{model};
     RunState state;
@@ -63,15 +59,10 @@ private slots:
         state.IPFilePath = dir.filePath("ip_office.txt");
         QVERIFY(test::writeAll(state.IPFilePath, "10.1.2.3\r\n192.168.0.5\r\n"));
         model.setAddresses("10.1.2.3", "192.168.0.5");
-        peers = std::make_unique<Peers>();
-        QVERIFY(peers->ftp.ok() && peers->ftps.ok() && peers->http.ok() && peers->https.ok());
-        QVERIFY(QDir(peers->ftp.root()).mkdir("incoming"));
+        QVERIFY(ftpPeer.ok() && ftpsPeer.ok() && httpPeer.ok() && httpsPeer.ok());
+        QVERIFY(QDir(ftpPeer.root()).mkdir("incoming"));
     }
-    void cleanupTestCase()
-    {
-        peers.reset();
-        test::resetSeams();
-    }
+    void cleanupTestCase() { test::resetSeams(); }
     void init() { s = {}; }
 
     void ftp_data()
@@ -98,7 +89,7 @@ private slots:
     void ftp()
     {
         QFETCH(FtpCase, c);
-        const test::FtpPeer& peer = c.trusted.isEmpty() ? peers->ftp : peers->ftps;
+        const test::FtpPeer& peer = c.trusted.isEmpty() ? ftpPeer : ftpsPeer;
         test::trustAuthorities(c.trusted.isEmpty() ? QString() : test::tlsFile(c.trusted));
         const qsizetype before = peer.commands().size();
         s.chkUploadFile = 1;
@@ -142,7 +133,7 @@ private slots:
     void http()
     {
         QFETCH(HttpCase, c);
-        test::HttpPeer& peer = c.trusted.isEmpty() ? peers->http : peers->https;
+        test::HttpPeer& peer = c.trusted.isEmpty() ? httpPeer : httpsPeer;
         test::trustAuthorities(c.trusted.isEmpty() ? QString() : test::tlsFile(c.trusted));
         peer.answer("good 10.1.2.3\r\nnochg 10.1.2.3");
         const qsizetype before = peer.requests().size();
@@ -164,21 +155,21 @@ private slots:
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests[0]["path"].toString(), c.path);
         if (c.dynDns) // the password as it is, never in the URL where "@:/#" would end it early
-            QCOMPARE(test::header(requests[0], "Authorization"),
+            QCOMPARE(test::header(requests[0], "authorization"),
                      "Basic " + QByteArray("user:p@ss:/#word").toBase64());
     }
 
     // After "badauth" the service is asked again when the user asks, never on a change.
     void badauthHoldsUpdatesUntilTheUserActs()
     {
-        peers->http.answer("badauth");
-        const qsizetype before = peers->http.requests().size();
+        httpPeer.answer("badauth");
+        const qsizetype before = httpPeer.requests().size();
         s.chkUpdateDynDNS = 1;
-        s.cboDDNSservice = peers->http.hostPort();
+        s.cboDDNSservice = httpPeer.hostPort();
         s.chkDDNShttps = 0;
         for (const RunCause cause : {RunCause::Change, RunCause::Change, RunCause::User})
             run(cause);
-        QCOMPARE(peers->http.requests().size() - before, 2);
+        QCOMPARE(httpPeer.requests().size() - before, 2);
         QCOMPARE(model.status(2).toolTip, "badauth: the user name or password is wrong");
     }
 };

@@ -15,8 +15,6 @@ using namespace quillet;
 using platform::Adapter;
 using test::header;
 
-Q_DECLARE_METATYPE(QList<quillet::platform::Adapter>)
-
 namespace {
 // The external address as one lookup finds it, the page served at `port`.
 std::optional<QString> lookUp(quint16 port)
@@ -63,8 +61,8 @@ private slots:
         const QList<QVariantMap> requests = peer.requests().mid(before);
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests[0].value("path").toString(), "/getip_quillet_paidusers.php");
-        QCOMPARE(header(requests[0], "Cache-Control"), "no-cache");
-        QCOMPARE(header(requests[0], "User-Agent"), QStringLiteral("Tarnwick Quillet/%1.%2.%3")
+        QCOMPARE(header(requests[0], "cache-control"), "no-cache");
+        QCOMPARE(header(requests[0], "user-agent"), QStringLiteral("Tarnwick Quillet/%1.%2.%3")
                                                         .arg(platform::versionRecord().major)
                                                         .arg(platform::versionRecord().minor)
                                                         .arg(platform::versionRecord().revision));
@@ -118,26 +116,18 @@ private slots:
 
     // The first adapter with a usable address that is no loopback, in the platform's order;
     // fixed-size platform fields come back padded with NULs.
-    void internalIp_data()
+    void internalIp()
     {
-        QTest::addColumn<QList<Adapter>>("adapters");
-        QTest::addColumn<QString>("expected");
         const QString padding = QString(32, QChar(u'\0')) + QStringLiteral("junk");
         const Adapter lo{QStringLiteral("lo"), QStringLiteral("10.9.9.9"), true};
         const Adapter eth{QStringLiteral("eth0"), QStringLiteral("192.168.1.20") + padding, false};
         const Adapter none{QStringLiteral("eth1"), QStringLiteral("0.0.0.0") + padding, false};
         const Adapter wlan{QStringLiteral("wlan0"), QStringLiteral("10.1.2.3"), false};
-        QTest::newRow("loopback and 0.0.0.0 passed over")
-            << QList<Adapter>{lo, none, eth, wlan} << "192.168.1.20";
-        QTest::newRow("order kept") << QList<Adapter>{wlan, eth} << "10.1.2.3";
-        QTest::newRow("only loopback") << QList<Adapter>{lo} << "";
-    }
-    void internalIp()
-    {
-        QFETCH(QList<Adapter>, adapters);
-        QFETCH(QString, expected);
-        platform::setAdapterListSourceForTesting([adapters] { return adapters; });
-        QCOMPARE(GetInternalIP(), expected);
+        for (const auto& [adapters, expected] : QList<std::pair<QList<Adapter>, QString>>{
+                 {{lo, none, eth, wlan}, "192.168.1.20"}, {{wlan, eth}, "10.1.2.3"}, {{lo}, ""}}) {
+            platform::setAdapterListSourceForTesting([adapters] { return adapters; });
+            QCOMPARE(GetInternalIP(), expected);
+        }
     }
 };
 

@@ -44,12 +44,6 @@ QByteArray stable(const QByteArray& text)
     return QString::fromLatin1(text).replace(varying, "*").toLatin1();
 }
 
-// aiosmtpd with TLS, after STARTTLS or from the first byte.
-struct Peers {
-    test::SmtpPeer startTls{kUser, kPassword, "starttls", test::tlsFile("server.pem")};
-    test::SmtpPeer implicit{kUser, kPassword, "implicit", test::tlsFile("server.pem")};
-};
-
 struct Case {
     bool auth;
     int security;       // 0 none, 1 STARTTLS, 2 SSL/TLS from the first byte
@@ -63,7 +57,9 @@ struct Case {
 class TestEmail : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Peers> peers;
+    // aiosmtpd with TLS, after STARTTLS or from the first byte.
+    test::SmtpPeer startTls{kUser, kPassword, "starttls", test::tlsFile("server.pem")};
+    test::SmtpPeer implicit{kUser, kPassword, "implicit", test::tlsFile("server.pem")};
     // The scripted server answers each command of its latest connection with the next reply
     // of its script, writing the pieces of a reply 80 ms apart, so that they arrive apart.
     QTcpServer scripted;
@@ -92,8 +88,7 @@ private slots:
         model.setAddresses("203.0.113.7", ".5");
         model.setHostName("PC1\r\n.\r\nQUIT");
         email.dialogue().setReplyTimeout(std::chrono::seconds(3)); // a silent server fails fast
-        peers = std::make_unique<Peers>();
-        QVERIFY(peers->startTls.ok() && peers->implicit.ok());
+        QVERIFY(startTls.ok() && implicit.ok());
         QVERIFY(scripted.listen(QHostAddress::LocalHost));
         connect(&scripted, &QTcpServer::newConnection, this, [this] {
             delete connection; // nothing more from an earlier one
@@ -111,11 +106,7 @@ private slots:
             answer();
         });
     }
-    void cleanupTestCase()
-    {
-        peers.reset();
-        test::resetSeams();
-    }
+    void cleanupTestCase() { test::resetSeams(); }
 
     // The scripted server shows the exact bytes on the wire: each accepted reply is answered
     // by the next line, a refused one by QUIT. To aiosmtpd (with AUTH LOGIN) the mail goes
@@ -145,7 +136,7 @@ private slots:
     void send()
     {
         QFETCH(Case, c);
-        const test::SmtpPeer& peer = c.security == 1 ? peers->startTls : peers->implicit;
+        const test::SmtpPeer& peer = c.security == 1 ? startTls : implicit;
         const qsizetype before = peer.mails().size();
         test::trustAuthorities(c.trusted.isEmpty() ? QString() : test::tlsFile(c.trusted));
         script.clear();

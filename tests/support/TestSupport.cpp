@@ -15,24 +15,18 @@
 #include <QTcpSocket>
 #include <QTest>
 #include <QThread>
-#include <QVariantMap>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace quillet::test {
-
-namespace {
-constexpr int kStartLimitMs = 10000;
-} // namespace
 
 bool PeerProcess::start(const QString& program, const QStringList& args, quint16 port)
 {
     process_ = std::make_unique<Process>();
     process_->start(program, args);
     port_ = port;
-    const QDeadlineTimer deadline(kStartLimitMs);
-    while (process_->waitForStarted(kStartLimitMs) && !deadline.hasExpired() &&
+    const QDeadlineTimer deadline(10000);
+    while (process_->waitForStarted(10000) && !deadline.hasExpired() &&
            process_->state() == QProcess::Running) {
         if (port != 0) {
             QTcpSocket probe;
@@ -112,27 +106,12 @@ SmtpPeer::SmtpPeer(const QString& user, const QString& password, const QString& 
 {
 }
 
-QByteArray SmtpPeer::mails() const
-{
-    return readAll(file("mail.log"));
-}
-
 FtpPeer::FtpPeer(const QString& user, const QString& password, const QString& cert)
     : ScriptPeer("ftp",
                  {"--root", "@/root", "--user", user, "--password", password, "--log-file",
                   "@/commands.jsonl"},
                  cert)
 {
-}
-
-QString header(const QVariantMap& request, const QString& name)
-{
-    const QVariantMap headers = request.value(QStringLiteral("headers")).toMap();
-    for (auto it = headers.cbegin(); it != headers.cend(); ++it) {
-        if (it.key().compare(name, Qt::CaseInsensitive) == 0)
-            return it.value().toString();
-    }
-    return {};
 }
 
 platform::DownloadResult fetch(const platform::DownloadRequest& request)

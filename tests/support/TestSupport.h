@@ -76,7 +76,7 @@ public:
     SmtpPeer(const QString& user, const QString& password, const QString& tls = {},
              const QString& cert = {});
     // Each message received so far: sender, LF, recipients, LF, then its bytes.
-    QByteArray mails() const;
+    QByteArray mails() const { return readAll(file("mail.log")); }
 };
 
 // One account whose home is root(); with a `cert`, TLS required on every connection.
@@ -94,8 +94,11 @@ template <typename Case, typename... Fields> void row(const char* name, Fields&&
     QTest::newRow(name) << Case{std::forward<Fields>(fields)...};
 }
 
-// A header of one logged request, its name in any case (as HTTP allows), or empty text.
-QString header(const QVariantMap& request, const QString& name);
+// A header of one logged request by its name in lower case, or empty text.
+inline QString header(const QVariantMap& request, const char* name)
+{
+    return request[QStringLiteral("headers")].toMap()[QLatin1String(name)].toString();
+}
 
 // A download run to its end on the event loop (at most 20 s).
 platform::DownloadResult fetch(const platform::DownloadRequest& request);

@@ -33,7 +33,8 @@ def tls(args):
 class HttpHandler(http.server.BaseHTTPRequestHandler):
     def do_GET(self):
         args = self.server.args
-        log_json(args.log_file, {"method": "GET", "path": self.path, "headers": dict(self.headers)})
+        headers = {name.lower(): value for name, value in self.headers.items()}
+        log_json(args.log_file, {"method": "GET", "path": self.path, "headers": headers})
         with open(args.body_file, "rb") as f:
             status, body = 200, f.read()
         if body.startswith(b"STATUS "):
