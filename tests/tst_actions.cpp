@@ -27,6 +27,7 @@ struct HttpCase {
     QString text;    // the host names, or the URL ("%1": the peer)
     QString path;    // of the request; empty: the action fails
     QString tip;
+    QByteArray answer = "good 10.1.2.3\r\nnochg 10.1.2.3";
 };
 
 } // namespace
@@ -129,13 +130,16 @@ private slots:
         test::row<HttpCase>(
             "URL over HTTPS, another CA", false, "other-ca.pem", "https://%1/", "",
             "Couldn't access URL\ncertificate not trusted: issued by an unknown authority");
+        test::row<HttpCase>("URL over HTTPS, sent on to HTTP", false, "ca.pem", "https://%1/", "",
+                            "Couldn't access URL\nRedirect not followed: it leads away from HTTPS",
+                            "STATUS 302 http://" + httpPeer.hostPort().toLatin1());
     }
     void http()
     {
         QFETCH(HttpCase, c);
         test::HttpPeer& peer = c.trusted.isEmpty() ? httpPeer : httpsPeer;
         test::trustAuthorities(c.trusted.isEmpty() ? QString() : test::tlsFile(c.trusted));
-        peer.answer("good 10.1.2.3\r\nnochg 10.1.2.3");
+        peer.answer(c.answer);
         const qsizetype before = peer.requests().size();
         s.chkUpdateDynDNS = c.dynDns;
         s.txtDDNSusername = "user";

@@ -65,7 +65,10 @@ public:
         DownloadResult result;
         result.httpStatus = valid() ? responseCode(handle()) : 0;
         result.body = std::move(body_);
-        if (code != CURLE_OK) {
+        if (code == CURLE_UNSUPPORTED_PROTOCOL && request_.url.startsWith("https:")) {
+            // Only a redirect gets here: libcurl's own words would blame its build.
+            result.error = QStringLiteral("Redirect not followed: it leads away from HTTPS");
+        } else if (code != CURLE_OK) {
             result.error =
                 tooLarge_ ? QStringLiteral("Answer larger than %1 bytes").arg(request_.maxBytes)
                 : valid() ? errorText(code)

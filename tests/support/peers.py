@@ -1,7 +1,7 @@
 """The servers Quillet's tests talk to, on 127.0.0.1 only: peers.py http|smtp|ftp [options].
 
-http answers every GET with --body-file as it is then (a first line "STATUS n" sets the
-status); smtp (aiosmtpd) takes AUTH LOGIN from --user/--password only, --tls starttls or
+http answers every GET with --body-file as it is then (a first line "STATUS n [location]"
+sets the status and Location); smtp (aiosmtpd) takes AUTH LOGIN from --user/--password only, --tls starttls or
 implicit; ftp (pyftpdlib) has one account whose home is --root, TLS required with --cert.
 Mail goes to --log-file as sender LF recipients LF bytes; requests and FTP commands as JSON
 lines with a monotonic t, so several peers' logs can be ordered. Prints "PORT <n>" once
@@ -36,11 +36,13 @@ class HttpHandler(http.server.BaseHTTPRequestHandler):
         headers = {name.lower(): value for name, value in self.headers.items()}
         log_json(args.log_file, {"method": "GET", "path": self.path, "headers": headers})
         with open(args.body_file, "rb") as f:
-            status, body = 200, f.read()
+            status, location, body = 200, None, f.read()
         if body.startswith(b"STATUS "):
             first, _, body = body.partition(b"\n")
-            status = int(first.split()[1])
-        self.send_response(status)
+            status, location = (first.decode().split() + [None])[1:3]
+        self.send_response(int(status))
+        if location:
+            self.send_header("Location", location)
         self.send_header("Content-Type", "text/plain")
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
