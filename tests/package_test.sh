@@ -19,4 +19,5 @@ do [[ -f $file ]] || fail "the package lacks /usr/$file"; done
 grep -qx 'Exec=/usr/bin/quillet' share/applications/com.tarnwick.quillet.desktop || fail "Exec= is not /usr/bin/quillet"
 timeout 60 appstreamcli validate --no-net share/metainfo/com.tarnwick.quillet.metainfo.xml || fail "appstreamcli validate"
 timeout 60 desktop-file-validate share/applications/com.tarnwick.quillet.desktop || fail "desktop-file-validate"
-[[ $(HOME=$work timeout 30 bin/quillet --version) == "Tarnwick Quillet $version" ]] || fail "bin/quillet --version"
+out=$(HOME=$work timeout 10 bin/quillet --version) && [[ $out == "Tarnwick Quillet $version" ]] ||
+    fail "bin/quillet --version did not print the version and end"
