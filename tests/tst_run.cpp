@@ -2,6 +2,8 @@
 // actions in order against real servers, autosave and shutdown.
 #include "Harness.h"
 
+#include "actions/EmailAction.h"
+#include "actions/SmtpDialogue.h"
 #include "platform/InputBox.h"
 #include "platform/Timer.h"
 #include "platform/VersionInfo.h"
@@ -256,15 +258,14 @@ private slots:
         QCOMPARE(h.model().externalIP(), QStringLiteral("before the end"));
     }
 
-    // Every ticked action, against real servers, in order: e-mail, FTP, DynDNS, URL. A run
-    // ends when all have, the e-mail's dialogue included; the button runs them without a
-    // lookup.
+    // Every ticked action in order: e-mail (its server never answers), FTP, DynDNS, URL. A run
+    // ends when all have, the e-mail included; the button runs them without a lookup.
     void changeRunsEveryTickedActionInOrder()
     {
         test::FtpPeer ftp(QStringLiteral("office"), QStringLiteral("s3cret"));
         test::HttpPeer dynDns, page;
-        test::SmtpPeer smtp(QStringLiteral("office"), QStringLiteral("m@il:pw"));
-        QVERIFY(smtp.ok() && ftp.ok() && dynDns.ok() && page.ok());
+        QTcpServer smtp; // accepts and never answers
+        QVERIFY(smtp.listen(QHostAddress::LocalHost) && ftp.ok() && dynDns.ok() && page.ok());
         dynDns.answer("good");
         page.answer("ok");
         Harness h(echo);
@@ -275,7 +276,7 @@ private slots:
             s.txtEmailRecipient = QStringLiteral("me@example.org");
             s.txtEmailFrom = QStringLiteral("office@example.org");
             s.txtSMTPServer = s.txtFTPserver = QStringLiteral("127.0.0.1");
-            s.txtSMTPport = QString::number(smtp.port());
+            s.txtSMTPport = QString::number(smtp.serverPort());
             s.txtFTPusername = QStringLiteral("office");
             s.txtFTPport = QString::number(ftp.port());
             s.txtFTPpassword = QStringLiteral("s3cret");
@@ -284,16 +285,16 @@ private slots:
             s.txtDDNShostname = QStringLiteral("office");
             s.txtExecuteURL = QStringLiteral("http://%1/set?ip=$EXTIP$").arg(page.hostPort());
         });
+        h.app->email().dialogue().setReplyTimeout(std::chrono::seconds(1));
         h.echo.answer("5.6.7.8");
         h.check();
-        QVERIFY(h.model().status(0).text.startsWith(QStringLiteral("Send Email Success @ ")));
+        QVERIFY(h.model().status(0).toolTip.contains(QStringLiteral("no complete reply")));
         h.form().cmdUploadNow->click();
         QVERIFY(!h.form().cmdUploadNow->isEnabled());
         h.settle();
         QVERIFY(h.form().cmdUploadNow->isEnabled());
         QCOMPARE(h.actionRuns, 2);
         QCOMPARE(h.echoRequests(), 2);
-        QCOMPARE(smtp.mails().count("\r\n5.6.7.8\r\n192.168.0.5\r\n"), 2);
 
         // Run by run, each server heard of 5.6.7.8 after the one before it.
         QMap<double, char> heard;
