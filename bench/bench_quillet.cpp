@@ -96,7 +96,8 @@ int main(int argc, char* argv[])
         h.app->CheckIPChange();
         loop.exec();
     });
-    const QByteArray url = "http://" + h.echo.hostPort().toLatin1() + "/getip_quillet_paidusers.php";
+    const QByteArray url =
+        "http://" + h.echo.hostPort().toLatin1() + "/getip_quillet_paidusers.php";
     const double bare = medianCpuMs(runs, [&] { bareCheck(url, h.file("bare-ip.txt")); });
 
     std::printf("CPU per check with no change, median of %d: Quillet %.3f ms, bare %.3f ms, "

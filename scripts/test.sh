@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 ./scripts/deps.sh --tests
 
-files=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'fuzz/*.cpp' 2>/dev/null || true)
+files=$(git ls-files 'src/*.cpp' 'src/*.h' 'tests/*.cpp' 'tests/*.h' 'fuzz/*.cpp' 'bench/*.cpp' 'bench/*.h' 2>/dev/null || true)
 if [[ -n "$files" ]]; then
     echo "== clang-format"
     # shellcheck disable=SC2086

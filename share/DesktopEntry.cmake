@@ -8,7 +8,7 @@ else()
 endif()
 get_filename_component(program "${program}" ABSOLUTE)
 # String values escape "\"; Exec= also doubles "%" and quotes a path with a reserved
-# character, escaping " ` $ \ inside the quotes (the Desktop Entry Specification).
+# character, escaping " ` $ \ inside the quotes, as desktop entries require.
 string(REPLACE "\\" "\\\\" QUILLET_TRYEXEC "${program}")
 set(QUILLET_EXEC "${program}")
 if(program MATCHES "[^-A-Za-z0-9_./+,:=@%]")

@@ -14,7 +14,7 @@ namespace quillet::platform {
 
 namespace {
 
-// The Exec key's quoting (Desktop Entry Specification, "The Exec key"): the path in double
+// The Exec key's quoting, as desktop entries require it: the path in double
 // quotes with ", `, $ and \ escaped, then the string's own escape of \, and % doubled.
 QString execValue(const QString& program)
 {
