@@ -83,21 +83,21 @@ int main(int argc, char* argv[])
 
     test::HttpPeer echo;
     test::Harness h(echo);
-    if (!h.echo.ok()) {
+    if (!h.echoPeer.ok()) {
         std::fputs("echo server did not start\n", stderr);
         return 1;
     }
-    h.echo.answer("203.0.113.7");
-    platform::setAdapterListSourceForTesting({});
+    h.echoPeer.answer("203.0.113.7");
+    h.adapterList.reset();
     h.start();
     const double quillet = medianCpuMs(runs, [&h] {
         QEventLoop loop;
         QObject::connect(&h.app->monitor(), &Monitor::idle, &loop, &QEventLoop::quit);
-        h.app->CheckIPChange();
+        h.app->checkNow();
         loop.exec();
     });
     const QByteArray url =
-        "http://" + h.echo.hostPort().toLatin1() + "/getip_quillet_paidusers.php";
+        "http://" + h.echoPeer.hostPort().toLatin1() + "/getip_quillet_paidusers.php";
     const double bare = medianCpuMs(runs, [&] { bareCheck(url, h.file("bare-ip.txt")); });
 
     std::printf("CPU per check with no change, median of %d: Quillet %.3f ms, bare %.3f ms, "

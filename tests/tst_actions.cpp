@@ -1,8 +1,6 @@
 #include "TestSupport.h"
 
-#include "actions/EmailAction.h"
 #include "core/Model.h"
-#include "core/RunState.h"
 #include "monitor/ActionRunner.h"
 
 #include <QRegularExpression>
@@ -36,34 +34,33 @@ class TestActions : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
+    QString addressFile = dir.filePath("ip_office.txt");
     // The servers the actions talk to, each with and without TLS.
     test::FtpPeer ftpPeer{"office", "s3cret"};
     test::FtpPeer ftpsPeer{"office", "s3cret", test::tlsFile("server.pem")};
     test::HttpPeer httpPeer;
     test::HttpPeer httpsPeer{test::tlsFile("server.pem")};
     Model model;
-    EmailAction email{model};
-    RunState state;
+    ActionRunner runner{model};
     Settings s;
 
     // One run of the actions `s` ticks, to its end.
     void run(RunCause cause = RunCause::User)
     {
         model.setSettings(s);
-        ExecuteActions(model, state, email, cause, [] {});
+        runner.run(cause, addressFile, [] {});
         QTRY_VERIFY_WITH_TIMEOUT(!model.running(), 20000);
     }
 
 private slots:
     void initTestCase()
     {
-        state.IPFilePath = dir.filePath("ip_office.txt");
-        QVERIFY(test::writeAll(state.IPFilePath, "10.1.2.3\r\n192.168.0.5\r\n"));
-        model.setAddresses("10.1.2.3", "192.168.0.5");
+        QVERIFY(test::writeAll(addressFile, "10.1.2.3\r\n192.168.0.5\r\n"));
+        model.setAddresses({"10.1.2.3", "192.168.0.5"});
         QVERIFY(ftpPeer.ok() && ftpsPeer.ok() && httpPeer.ok() && httpsPeer.ok());
         QVERIFY(QDir(ftpPeer.root()).mkdir("incoming"));
     }
-    void cleanupTestCase() { test::resetSeams(); }
+    void cleanupTestCase() { test::trustAuthorities({}); }
     void init() { s = {}; }
 
     void ftp_data()
@@ -93,15 +90,15 @@ private slots:
         const test::FtpPeer& peer = c.trusted.isEmpty() ? ftpPeer : ftpsPeer;
         test::trustAuthorities(c.trusted.isEmpty() ? QString() : test::tlsFile(c.trusted));
         const qsizetype before = peer.commands().size();
-        s.chkUploadFile = 1;
-        s.txtFTPserver = "127.0.0.1";
-        s.txtFTPport = c.port.replace("%1", QString::number(peer.port()));
-        s.txtFTPusername = "office";
-        s.txtFTPpassword = "s3cret";
-        s.txtFTPpath = c.path;
-        s.chkFTPS = c.ftps;
+        s.ftp.enabled = true;
+        s.ftp.server = "127.0.0.1";
+        s.ftp.port = portFromText(c.port.replace("%1", QString::number(peer.port())));
+        s.ftp.user = "office";
+        s.ftp.password = "s3cret";
+        s.ftp.remotePath = c.path;
+        s.ftp.tls = c.ftps;
         run();
-        const StatusLine& status = model.status(1);
+        const StatusLine& status = model.status(Action::Ftp);
         QCOMPARE(status.success, c.tip == "226 ");
         QVERIFY2(status.toolTip.startsWith(c.tip), qPrintable(status.toolTip));
         QString sent;
@@ -109,7 +106,7 @@ private slots:
             sent += command["cmd"].toString() + ' ' + command["arg"].toString() + '\n';
         QVERIFY2(QRegularExpression("(?ms)" + c.commands).match(sent).hasMatch(), qPrintable(sent));
         if (status.success) // pyftpdlib stores an ASCII upload with this system's LF
-            QCOMPARE(test::readAll(peer.root() + model.settings().txtFTPpath + "ip_office.txt"),
+            QCOMPARE(test::readAll(peer.root() + model.settings().ftp.remotePath + "ip_office.txt"),
                      "10.1.2.3\n192.168.0.5\n");
     }
 
@@ -141,16 +138,16 @@ private slots:
         test::trustAuthorities(c.trusted.isEmpty() ? QString() : test::tlsFile(c.trusted));
         peer.answer(c.answer);
         const qsizetype before = peer.requests().size();
-        s.chkUpdateDynDNS = c.dynDns;
-        s.txtDDNSusername = "user";
-        s.txtDDNSpassword = "p@ss:/#word";
-        s.txtDDNShostname = c.text;
-        s.chkExecuteURL = !c.dynDns;
-        s.txtExecuteURL = QString(c.text).replace("%1", peer.hostPort());
-        s.cboDDNSservice = peer.hostPort();
-        s.chkDDNShttps = !c.trusted.isEmpty();
+        s.dynDns.enabled = c.dynDns;
+        s.dynDns.user = "user";
+        s.dynDns.password = "p@ss:/#word";
+        s.dynDns.hostNames = c.text;
+        s.url.enabled = !c.dynDns;
+        s.url.url = QString(c.text).replace("%1", peer.hostPort());
+        s.dynDns.service = peer.hostPort();
+        s.dynDns.https = !c.trusted.isEmpty();
         run();
-        const StatusLine& status = model.status(c.dynDns ? 2 : 3);
+        const StatusLine& status = model.status(c.dynDns ? Action::DynDns : Action::Url);
         QCOMPARE(status.success, !c.path.isEmpty());
         QCOMPARE(status.toolTip, c.tip);
         if (c.path.isEmpty())
@@ -168,13 +165,14 @@ private slots:
     {
         httpPeer.answer("badauth");
         const qsizetype before = httpPeer.requests().size();
-        s.chkUpdateDynDNS = 1;
-        s.cboDDNSservice = httpPeer.hostPort();
-        s.chkDDNShttps = 0;
+        s.dynDns.enabled = true;
+        s.dynDns.service = httpPeer.hostPort();
+        s.dynDns.https = false;
         for (const RunCause cause : {RunCause::Change, RunCause::Change, RunCause::User})
             run(cause);
         QCOMPARE(httpPeer.requests().size() - before, 2);
-        QCOMPARE(model.status(2).toolTip, "badauth: the user name or password is wrong");
+        QCOMPARE(model.status(Action::DynDns).toolTip,
+                 "badauth: the user name or password is wrong");
     }
 };
 

@@ -3,7 +3,6 @@
 #include "TestSupport.h"
 
 #include "address/AddressLookup.h"
-#include "core/Endpoints.h"
 #include "platform/Network.h"
 #include "platform/VersionInfo.h"
 
@@ -17,11 +16,11 @@ using test::header;
 
 namespace {
 // The external address as one lookup finds it, the page served at `port`.
-std::optional<QString> lookUp(quint16 port)
+std::optional<QString> lookUp(test::Hooks& hooks, quint16 port)
 {
-    setEchoHostForTesting(QStringLiteral("127.0.0.1:%1").arg(port));
+    hooks.echo = QStringLiteral("127.0.0.1:%1").arg(port);
     std::optional<std::optional<QString>> found;
-    GetExternalIP([&found](const std::optional<QString>& ip) { found = ip; });
+    lookUpExternalAddress([&found](const std::optional<QString>& ip) { found = ip; });
     (void)QTest::qWaitFor([&found] { return found.has_value(); }, 20000);
     return found.value_or(std::nullopt);
 }
@@ -31,10 +30,10 @@ class TestAddresses : public QObject {
     Q_OBJECT
     test::HttpPeer peer;
     QTcpServer silent; // accepts and never answers
+    test::Hooks hooks;
 
 private slots:
     void initTestCase() { QVERIFY(peer.ok() && silent.listen(QHostAddress::LocalHost)); }
-    void cleanup() { test::resetSeams(); }
 
     // Only a dotted IPv4 address is an address; anything else is a failed lookup.
     void externalIp_data()
@@ -57,7 +56,7 @@ private slots:
         QFETCH(QString, expected);
         peer.answer(answer);
         const qsizetype before = peer.requests().size();
-        QCOMPARE(lookUp(peer.port()).value_or(QString()), expected);
+        QCOMPARE(lookUp(hooks, peer.port()).value_or(QString()), expected);
         const QList<QVariantMap> requests = peer.requests().mid(before);
         QCOMPARE(requests.size(), 1);
         QCOMPARE(requests[0].value("path").toString(), "/getip_quillet_paidusers.php");
@@ -89,8 +88,7 @@ private slots:
         for (int b = 0x80; b <= 0xFF; ++b)
             body.append(static_cast<char>(b));
         peer.answer(status == 404 ? "STATUS 404\n" + body : body);
-        platform::setTransferTimeoutsForTesting(
-            {std::chrono::milliseconds(1000), std::chrono::milliseconds(1500)});
+        hooks.timeouts = {std::chrono::milliseconds(1000), std::chrono::milliseconds(1500)};
         const quint16 port = status == 0  ? silent.serverPort()
                              : status < 0 ? test::unusedPort()
                                           : peer.port();
@@ -111,22 +109,20 @@ private slots:
         QVERIFY(server.start(
             QStringLiteral("/usr/bin/php"),
             {"-S", QStringLiteral("127.0.0.1:%1").arg(port), "-t", QUILLET_SERVER_DIR}, port));
-        QCOMPARE(lookUp(port).value_or(QString()), QStringLiteral("127.0.0.1"));
+        QCOMPARE(lookUp(hooks, port).value_or(QString()), QStringLiteral("127.0.0.1"));
     }
 
-    // The first adapter with a usable address that is no loopback, in the platform's order;
-    // fixed-size platform fields come back padded with NULs.
+    // The first adapter with a usable address that is no loopback, in the platform's order.
     void internalIp()
     {
-        const QString padding = QString(32, QChar(u'\0')) + QStringLiteral("junk");
         const Adapter lo{QStringLiteral("lo"), QStringLiteral("10.9.9.9"), true};
-        const Adapter eth{QStringLiteral("eth0"), QStringLiteral("192.168.1.20") + padding, false};
-        const Adapter none{QStringLiteral("eth1"), QStringLiteral("0.0.0.0") + padding, false};
+        const Adapter eth{QStringLiteral("eth0"), QStringLiteral("192.168.1.20"), false};
+        const Adapter none{QStringLiteral("eth1"), QStringLiteral("0.0.0.0"), false};
         const Adapter wlan{QStringLiteral("wlan0"), QStringLiteral("10.1.2.3"), false};
         for (const auto& [adapters, expected] : QList<std::pair<QList<Adapter>, QString>>{
                  {{lo, none, eth, wlan}, "192.168.1.20"}, {{wlan, eth}, "10.1.2.3"}, {{lo}, ""}}) {
-            platform::setAdapterListSourceForTesting([adapters] { return adapters; });
-            QCOMPARE(GetInternalIP(), expected);
+            hooks.adapterList = adapters;
+            QCOMPARE(internalAddress(), expected);
         }
     }
 };

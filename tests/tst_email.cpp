@@ -1,9 +1,6 @@
 #include "TestSupport.h"
 
-#include "actions/Base64.h"
 #include "actions/EmailAction.h"
-#include "actions/SmtpDialogue.h"
-#include "core/Model.h"
 
 #include <QRegularExpression>
 #include <QTcpServer>
@@ -67,8 +64,10 @@ class TestEmail : public QObject {
     QList<QByteArrayList> script;
     QByteArray received; // everything the latest connection sent
     bool inData = false;
-    Model model;
-    EmailAction email{model};
+    test::Hooks hooks; // the clock
+    EmailAction email;
+    QString transcript;
+    std::optional<Outcome> outcome;
 
     void answer()
     {
@@ -83,11 +82,9 @@ class TestEmail : public QObject {
 private slots:
     void initTestCase()
     {
-        InitBase64();
-        test::fixClock();
-        model.setAddresses("203.0.113.7", ".5");
-        model.setHostName("PC1\r\n.\r\nQUIT");
-        email.dialogue().setReplyTimeout(std::chrono::seconds(3)); // a silent server fails fast
+        email.setReplyTimeout(std::chrono::seconds(3)); // a silent server fails fast
+        connect(&email, &EmailAction::transcript, this,
+                [this](const QString& t) { transcript += t; });
         QVERIFY(startTls.ok() && implicit.ok());
         QVERIFY(scripted.listen(QHostAddress::LocalHost));
         connect(&scripted, &QTcpServer::newConnection, this, [this] {
@@ -106,7 +103,6 @@ private slots:
             answer();
         });
     }
-    void cleanupTestCase() { test::resetSeams(); }
 
     // The scripted server shows the exact bytes on the wire: each accepted reply is answered
     // by the next line, a refused one by QUIT. To aiosmtpd (with AUTH LOGIN) the mail goes
@@ -142,22 +138,24 @@ private slots:
         script.clear();
         for (const QByteArray& reply : c.replies.split('|'))
             script.append(reply.size() == 3 ? QByteArrayList{reply + " ok\r\n"} : reply.split('~'));
-        Settings s;
-        s.txtEmailRecipient = "  you@example.org ";
-        s.txtSMTPServer = "127.0.0.1";
-        s.txtSMTPport = QString::number(c.trusted.isEmpty() ? scripted.serverPort() : peer.port());
-        s.txtEmailFrom = "me@example.org";
-        s.chkAuthentication = c.auth;
-        s.txtSMTPuser = kUser;
-        s.txtSMTPpassword = kPassword;
-        s.cboSMTPSecurity = c.security;
-        model.setSettings(s);
-        email.SendEmail();
-        QVERIFY(QTest::qWaitFor([this] { return !email.busy(); }, 15000));
-        const QString log = model.transcript();
-        QVERIFY2(model.status(0).success == c.tip.isEmpty(), qPrintable(log));
+        EmailSettings s;
+        s.recipient = "  you@example.org ";
+        s.server = "127.0.0.1";
+        s.port = c.trusted.isEmpty() ? scripted.serverPort() : peer.port();
+        s.sender = "me@example.org";
+        s.authenticate = c.auth;
+        s.user = kUser;
+        s.password = kPassword;
+        s.security = static_cast<EmailSecurity>(c.security);
+        transcript.clear();
+        outcome.reset();
+        email.send(s, {"203.0.113.7", ".5"}, "PC1\r\n.\r\nQUIT",
+                   [this](const Outcome& o) { outcome = o; });
+        QVERIFY(QTest::qWaitFor([this] { return outcome.has_value(); }, 15000));
+        const QString log = transcript;
+        QVERIFY2(outcome->success == c.tip.isEmpty(), qPrintable(log));
         if (!c.tip.isEmpty())
-            QCOMPARE(model.status(0).toolTip, c.tip);
+            QCOMPARE(outcome->detail, c.tip);
         QCOMPARE(log.contains("(TLS: TLSv1."), c.security > 0 && c.tip.isEmpty());
         QVERIFY(!log.contains(QString::fromLatin1(kPassLine)));
         if (!c.trusted.isEmpty())

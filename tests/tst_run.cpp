@@ -3,11 +3,8 @@
 #include "Harness.h"
 
 #include "actions/EmailAction.h"
-#include "actions/SmtpDialogue.h"
-#include "platform/InputBox.h"
-#include "platform/Timer.h"
 #include "platform/VersionInfo.h"
-#include "ui/Tray.h"
+#include "ui/TrayController.h"
 
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -48,28 +45,26 @@ private slots:
         QFETCH(QStringList, c);
         const QString hostName = c[0], shown = c[1], fileName = c[2];
         Harness h(echo);
-        h.hostName = hostName;
-        const int prompts = platform::inputBoxRecord().shown;
-        platform::setNextInputBoxAnswer(QStringLiteral("My PC"));
-        Quillet& app = h.start(false);
+        h.host = hostName;
+        h.promptAnswer = QStringLiteral("My PC");
+        Application& app = h.start(false);
 
-        QCOMPARE(platform::inputBoxRecord().shown, prompts + (hostName.isEmpty() ? 1 : 0));
-        QVERIFY(app.form() == nullptr);
+        QCOMPARE(h.prompts, hostName.isEmpty() ? 1 : 0);
         QCOMPARE(h.model().hostName(), shown);
-        QCOMPARE(h.model().settings().txtFileName, fileName);
+        QCOMPARE(h.model().settings().addressFileName, fileName);
         QCOMPARE(h.bytes(fileName), kKnown);
         QCOMPARE(h.bytes("ipchange.log"), logLine(", changed to 1.2.3.4,192.168.0.5"));
         QCOMPARE(h.actionRuns, 1);
-        QCOMPARE(currentTrayTip(), "External IP: 1.2.3.4\r\nInternal IP: 192.168.0.5");
-        QVERIFY(platform::isTimerArmed(&app, kCheckTimerId) && isInTray());
-        QCOMPARE(h.form().windowTitle(), BuildAppTitle(platform::versionRecord()));
-        QCOMPARE(h.form().txtExternalIP->text(), QStringLiteral("1.2.3.4"));
+        QCOMPARE(app.tray().tip(), "External IP: 1.2.3.4\r\nInternal IP: 192.168.0.5");
+        QVERIFY(app.checkTimerArmed() && app.tray().menu() == nullptr);
+        QCOMPARE(app.window()->windowTitle(), platform::versionTitle());
+        QCOMPARE(h.ui().externalAddressEdit->text(), QStringLiteral("1.2.3.4"));
 
-        QSignalSpy finished(&app, &Quillet::finished);
-        h.form().close();
-        h.form().close();
+        QSignalSpy finished(&app, &Application::finished);
+        app.window()->close();
+        app.window()->close();
         QCOMPARE(finished.size(), 1);
-        QVERIFY(!platform::isTimerArmed(&app, kCheckTimerId) && !isInTray());
+        QVERIFY(!app.checkTimerArmed());
         QCOMPARE(h.bytes("config.txt").split('\n').value(9), fileName.toLatin1() + '\r');
     }
 
@@ -93,8 +88,8 @@ private slots:
         for (const bool atStart : {true, false}) {
             Harness h(echo);
             const auto lookUp = [&] {
-                h.echo.answer(answer);
-                h.internal = internal;
+                h.echoPeer.answer(answer);
+                h.internal(internal);
             };
             if (atStart)
                 lookUp();
@@ -128,14 +123,14 @@ private slots:
         QFETCH(QByteArray, back);
         Harness h(echo);
         h.start();
-        h.echo.answer(failure);
+        h.echoPeer.answer(failure);
         h.check();
         h.check();
-        QCOMPARE(h.model().externalIP(), QStringLiteral("0.0.0.0"));
+        QCOMPARE(h.model().addresses().external, QStringLiteral("0.0.0.0"));
         QCOMPARE(h.bytes("ip_office.txt"),
                  failure == "0.0.0.0" ? "0.0.0.0\r\n192.168.0.5\r\n" : kKnown);
-        QCOMPARE(currentTrayTip(), "External IP: 0.0.0.0\r\nInternal IP: 192.168.0.5");
-        h.echo.answer(back);
+        QCOMPARE(h.app->tray().tip(), "External IP: 0.0.0.0\r\nInternal IP: 192.168.0.5");
+        h.echoPeer.answer(back);
         h.check();
         const bool changed = back != "1.2.3.4";
         QCOMPARE(h.bytes("ipchange.log"),
@@ -159,12 +154,12 @@ private slots:
         int check = 0;
         for (const QString& name :
              QStringList{outside.filePath("escaped.txt"), "../" + out + "/x.txt", ".."}) {
-            h.form().txtFileName->setText(name);
+            h.ui().fileNameEdit->setText(name);
             const QByteArray answer = "5.6.7." + QByteArray::number(++check);
-            h.echo.answer(answer);
+            h.echoPeer.answer(answer);
             h.check();
             QCOMPARE(h.bytes("ip_office.txt"), answer + "\r\n192.168.0.5\r\n");
-            QVERIFY(h.form().txtFileName->toolTip().startsWith(QStringLiteral("Not used: ")));
+            QVERIFY(h.ui().fileNameEdit->toolTip().startsWith(QStringLiteral("Not used: ")));
         }
         ::umask(umask);
         QCOMPARE(h.actionRuns, 3);
@@ -191,7 +186,7 @@ private slots:
         for (qint64 block = 4096; block > 0; block /= 2) // to the last byte
             while (filler.write(QByteArray(block, 'f')) == block && filler.size() < 65536) {
             }
-        h.echo.answer("5.6.7.8");
+        h.echoPeer.answer("5.6.7.8");
         h.check();
         QCOMPARE(h.bytes("ip_office.txt"), kKnown);
         QCOMPARE(h.bytes("ipchange.log"), log);
@@ -204,12 +199,12 @@ private slots:
     {
         Harness h(echo);
         h.start();
-        h.form().txtSMTPServer->setText(QStringLiteral("smtp.example.net"));
+        h.ui().smtpServerEdit->setText(QStringLiteral("smtp.example.net"));
         QTRY_VERIFY_WITH_TIMEOUT(h.bytes("config.txt").contains("\r\nsmtp.example.net\r\n"), 5000);
         QVERIFY(QFile::remove(h.file("config.txt")) && QDir(h.dir.path()).mkdir("config.txt"));
-        h.form().txtSMTPServer->setText(QStringLiteral("smtp2.example.net"));
-        QTRY_VERIFY_WITH_TIMEOUT(h.form().lblSaveProblem->isVisibleTo(&h.form()), 5000);
-        QVERIFY(h.form().lblSaveProblem->text().startsWith("Settings not saved: "));
+        h.ui().smtpServerEdit->setText(QStringLiteral("smtp2.example.net"));
+        QTRY_VERIFY_WITH_TIMEOUT(h.ui().saveProblemLabel->isVisibleTo(h.app->window()), 5000);
+        QVERIFY(h.ui().saveProblemLabel->text().startsWith("Settings not saved: "));
     }
 
     // One thing at a time: what is asked for meanwhile runs once after it, however often it
@@ -221,11 +216,10 @@ private slots:
         h.start();
         QTcpServer silent; // accepts and never answers
         QVERIFY(silent.listen(QHostAddress::LocalHost));
-        setEchoHostForTesting(QStringLiteral("127.0.0.1:%1").arg(silent.serverPort()));
-        platform::setTransferTimeoutsForTesting(
-            {std::chrono::milliseconds(1000), std::chrono::milliseconds(1500)});
+        h.echo = QStringLiteral("127.0.0.1:%1").arg(silent.serverPort());
+        h.timeouts = {std::chrono::milliseconds(1000), std::chrono::milliseconds(1500)};
         int runs = 0;
-        h.app->monitor().actionRunner = [&runs](RunCause, std::function<void()> done) {
+        h.app->monitor().runActions = [&runs](RunCause, std::function<void()> done) {
             ++runs;
             QTimer::singleShot(300, std::move(done));
         };
@@ -239,23 +233,23 @@ private slots:
         clock.start();
         beat.start(10);
         for (int i = 0; i < 3; ++i) {
-            h.app->ExecuteActions();
-            h.app->CheckIPChange();
+            h.app->runActionsNow();
+            h.app->checkNow();
         }
         QVERIFY(h.settle());
         QCOMPARE(runs, 2);
-        QCOMPARE(h.model().externalIP(), QStringLiteral("0.0.0.0")); // one stalled check
+        QCOMPARE(h.model().addresses().external, QStringLiteral("0.0.0.0")); // one stalled check
         // A wait on the network would stall the beat for a whole time-out.
         QVERIFY2(longestGap < 500, qPrintable(QString::number(longestGap)));
 
-        h.app->CheckIPChange();
-        h.model().setAddresses(QStringLiteral("before the end"), {});
-        QSignalSpy finished(h.app.get(), &Quillet::finished);
+        h.app->checkNow();
+        h.model().setAddresses({QStringLiteral("before the end"), {}});
+        QSignalSpy finished(h.app.get(), &Application::finished);
         h.app->requestShutdown();
         QCOMPARE(finished.size(), 1);
         QVERIFY(h.bytes("config.txt").contains("ip_office.txt"));
         QTest::qWait(1700); // past the time-out: the stalled check never comes back
-        QCOMPARE(h.model().externalIP(), QStringLiteral("before the end"));
+        QCOMPARE(h.model().addresses().external, QStringLiteral("before the end"));
     }
 
     // Every ticked action in order: e-mail (its server never answers), FTP, DynDNS, URL. A run
@@ -272,27 +266,27 @@ private slots:
         h.runActions = true;
         h.start();
         h.edit([&](Settings& s) {
-            s.chkSendEmail = s.chkUploadFile = s.chkUpdateDynDNS = s.chkExecuteURL = 1;
-            s.txtEmailRecipient = QStringLiteral("me@example.org");
-            s.txtEmailFrom = QStringLiteral("office@example.org");
-            s.txtSMTPServer = s.txtFTPserver = QStringLiteral("127.0.0.1");
-            s.txtSMTPport = QString::number(smtp.serverPort());
-            s.txtFTPusername = QStringLiteral("office");
-            s.txtFTPport = QString::number(ftp.port());
-            s.txtFTPpassword = QStringLiteral("s3cret");
-            s.cboDDNSservice = dynDns.hostPort();
-            s.chkDDNShttps = 0;
-            s.txtDDNShostname = QStringLiteral("office");
-            s.txtExecuteURL = QStringLiteral("http://%1/set?ip=$EXTIP$").arg(page.hostPort());
+            s.email.enabled = s.ftp.enabled = s.dynDns.enabled = s.url.enabled = true;
+            s.email.recipient = QStringLiteral("me@example.org");
+            s.email.sender = QStringLiteral("office@example.org");
+            s.email.server = s.ftp.server = QStringLiteral("127.0.0.1");
+            s.email.port = smtp.serverPort();
+            s.ftp.user = QStringLiteral("office");
+            s.ftp.port = ftp.port();
+            s.ftp.password = QStringLiteral("s3cret");
+            s.dynDns.service = dynDns.hostPort();
+            s.dynDns.https = false;
+            s.dynDns.hostNames = QStringLiteral("office");
+            s.url.url = QStringLiteral("http://%1/set?ip=$EXTIP$").arg(page.hostPort());
         });
-        h.app->email().dialogue().setReplyTimeout(std::chrono::seconds(1));
-        h.echo.answer("5.6.7.8");
+        h.app->monitor().actions().email().setReplyTimeout(std::chrono::seconds(1));
+        h.echoPeer.answer("5.6.7.8");
         h.check();
-        QVERIFY(h.model().status(0).toolTip.contains(QStringLiteral("no complete reply")));
-        h.form().cmdUploadNow->click();
-        QVERIFY(!h.form().cmdUploadNow->isEnabled());
+        QVERIFY(h.model().status(Action::Email).toolTip.contains("no complete reply"));
+        h.ui().executeButton->click();
+        QVERIFY(!h.ui().executeButton->isEnabled());
         h.settle();
-        QVERIFY(h.form().cmdUploadNow->isEnabled());
+        QVERIFY(h.ui().executeButton->isEnabled());
         QCOMPARE(h.actionRuns, 2);
         QCOMPARE(h.echoRequests(), 2);
 
@@ -305,8 +299,8 @@ private slots:
             if (r.value("path").toString().contains("ip=5.6.7.8"))
                 heard.insert(r.value("t").toDouble(), r.value("path").toString()[1].toLatin1());
         QCOMPARE(QByteArray(heard.values().data(), heard.size()), "FnsFns");
-        for (std::size_t index = 1; index <= 3; ++index)
-            QVERIFY(h.form().lblStatus[index]->text().contains(QStringLiteral("Success @ ")));
+        for (const Action action : {Action::Ftp, Action::DynDns, Action::Url})
+            QVERIFY(h.app->window()->statusLabel(action)->text().contains("Success @ "));
     }
 };
 

@@ -2,12 +2,13 @@
 // locale, lines that never shift, files that are never lost.
 #include "TestSupport.h"
 
-#include "app/ConfigFile.h"
-#include "core/Ansi.h"
-#include "core/DateText.h"
+#include "app/SettingsFile.h"
+#include "core/Clock.h"
+#include "core/Endpoints.h"
 #include "core/Model.h"
-#include "ui/TrayMenu.h"
-#include "ui/frmMain.h"
+#include "core/Windows1252.h"
+#include "ui/MainWindow.h"
+#include "ui_MainWindow.h"
 
 #include <QLocale>
 #include <QtTest>
@@ -33,7 +34,7 @@ QByteArray joined(const QList<QByteArray>& lines, const QByteArray& end = "\r\n"
 Settings parsed(const QByteArray& bytes)
 {
     Settings settings;
-    ParseConfig(bytes, settings);
+    parseSettings(bytes, settings);
     return settings;
 }
 } // namespace
@@ -47,14 +48,17 @@ private slots:
 
     void codePageAndDates()
     {
-        QCOMPARE(fromAnsi("\x80\x92\x9f\xe9\x81"),
+        QCOMPARE(fromWindows1252("\x80\x92\x9f\xe9\x81"),
                  QStringLiteral(u"\u20AC\u2019\u0178\u00E9\u0081"));
         // Outside the code page: one "?" for each character, even beyond the basic plane.
-        QCOMPARE(toAnsi(QStringLiteral(u"\u20AC\u00E9\u4E2D\U0001F600")), QByteArray("\x80\xe9??"));
-        // Arabic-Indic digits would show any formatting that follows the locale.
+        QCOMPARE(toWindows1252(QStringLiteral(u"\u20AC\u00E9\u4E2D\U0001F600")),
+                 QByteArray("\x80\xe9??"));
+        // Arabic-Indic digits or Arabic names would show any formatting that follows the locale.
         QLocale::setDefault(QLocale(QStringLiteral("ar_EG")));
-        const QDateTime late(QDate(2024, 12, 31), QTime(5, 6, 7));
-        QCOMPARE(DateText(late) + ' ' + TimeText(late), QStringLiteral("12-31-2024 05:06:07"));
+        test::Hooks hooks;
+        hooks.clock = QDateTime(QDate(2024, 12, 31), QTime(5, 6, 7));
+        QCOMPARE(nowStamp(), QStringLiteral("12-31-2024 05:06:07"));
+        QVERIFY(rfc5322DateTime(*hooks.clock).startsWith("Tue, 31 Dec 2024 05:06:07 "));
     }
 
     // Whatever wrote the file, the lines come back as written and none shifts: texts lose
@@ -81,12 +85,12 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QByteArray, written);
         const Settings s = parsed(content);
-        QCOMPARE(s.txtFTPpassword, QStringLiteral(u"p\u20AC\u0081\u00E9\u00FF"));
-        QCOMPARE(ConfigText(s), written);
+        QCOMPARE(s.ftp.password, QStringLiteral(u"p\u20AC\u0081\u00E9\u00FF"));
+        QCOMPARE(settingsText(s), written);
         // A line break typed into a box must not shift the lines after it.
         Settings broken = s;
-        broken.txtSMTPServer = QStringLiteral("a\r\nb\nc");
-        QCOMPARE(ConfigText(broken).count("\r\n"), kSettingCount);
+        broken.email.server = QStringLiteral("a\r\nb\nc");
+        QCOMPARE(settingsText(broken).count("\r\n"), kSettingLines);
     }
 
     void checkValues()
@@ -121,10 +125,10 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("config.txt"));
         QFile::remove(path + ".bak");
         QVERIFY(test::writeAll(path, content));
-        const ConfigLoad load = LoadConfig(path, Settings{});
+        const SettingsLoad load = loadSettingsFile(path, Settings{});
         QCOMPARE(load.outcome, outcome);
-        QCOMPARE(load.settings.txtSMTPuser, outcome == LoadOutcome::Loaded ? "mailer" : "");
-        QCOMPARE(load.settings.chkAuthentication + load.settings.chkUpdateDynDNS,
+        QCOMPARE(load.settings.email.user, outcome == LoadOutcome::Loaded ? "mailer" : "");
+        QCOMPARE(load.settings.email.authenticate + load.settings.dynDns.enabled,
                  outcome == LoadOutcome::Loaded ? 1 : 0);
         QCOMPARE(test::readAll(path), content);
         const bool kept = outcome == LoadOutcome::TooShort;
@@ -139,13 +143,19 @@ private slots:
         QList<QByteArray> lines = kLines;
         lines[0] = " 0 ";
         Model model;
-        frmMain form(model);
-        form.applySettings(parsed(joined(lines)));
-        QVERIFY(!form.txtSMTPuser->isEnabled() && !form.chkAuthentication->isEnabled());
-        QVERIFY(form.txtDDNShostname->isEnabled() && !form.txtFTPserver->isEnabled());
-        QVERIFY(form.settings() == parsed(joined(lines)));
-        form.chkSendEmail->click();
-        QVERIFY(form.txtSMTPuser->isEnabled() && form.txtSMTPpassword->isEnabled());
+        model.setSettings(parsed(joined(lines)));
+        MainWindow window(model);
+        const Ui::MainWindow& ui = window.ui();
+        QVERIFY(!ui.smtpUserEdit->isEnabled() && !ui.authenticateCheck->isEnabled());
+        QVERIFY(ui.dynDnsHostEdit->isEnabled() && !ui.ftpServerEdit->isEnabled());
+        ui.sendEmailCheck->click();
+        QVERIFY(ui.smtpUserEdit->isEnabled() && ui.smtpPasswordEdit->isEnabled());
+        // Every setting went into its control and came back: a box the window dropped or
+        // swapped would show here.
+        QCOMPARE(settingsText(model.settings()), settingsText([&] {
+                     lines[0] = " 1 ";
+                     return parsed(joined(lines));
+                 }()));
     }
 };
 

@@ -1,76 +1,85 @@
 #include "TestSupport.h"
 
 #include "core/Model.h"
-#include "ui/Tray.h"
+#include "ui/MainWindow.h"
+#include "ui/TrayController.h"
 #include "ui/TrayMenu.h"
-#include "ui/TrayWindow.h"
-#include "ui/frmMain.h"
+#include "ui_MainWindow.h"
 
 #include <QtTest>
 
 using namespace quillet;
 
-// The main window's handlers and the tray's bookkeeping, on Qt's offscreen platform.
+// The window's layout, its tray menu and the tray's tip, on Qt's offscreen platform.
 class TestWindow : public QObject {
     Q_OBJECT
 
+    test::Hooks hooks;
     Model model;
 
 private slots:
-    void cleanup() { RemoveFromTray(); } // a failed test leaves no dangling window behind
-    // The tip is cut as the shell's 64-character field cuts it, and a failure adds a line. A
-    // destroyed window leaves the tray, or a click on the icon would reach a dead window.
-    void trayTipAndWindow()
+    // The tip is cut as the shell's 64-character field cuts it, and a failure adds a line.
+    void trayTip()
     {
-        struct Host : TrayWindow {
-            QWidget* window(bool) override { return nullptr; }
-            qint16 lastState() const override { return 0; }
-            void setTrayMenuItems(qint16) override {}
-            QMenu* trayMenu() override { return nullptr; }
-        } host;
-        AddToTray(host);
+        TrayController tray(model, [] { return nullptr; });
         const QString tip63 = QStringLiteral("External IP: ") + QString(50, QLatin1Char('9'));
-        for (const QString& extra : {QString(), QStringLiteral("X"), QStringLiteral("XYZ")}) {
-            SetTrayTip(tip63 + extra);
-            QCOMPARE(currentTrayTip(), tip63);
+        for (const int extra : {0, 1, 3}) {
+            model.setAddresses({QString(50 + extra, QLatin1Char('9')), {}});
+            QCOMPARE(tray.tip(), tip63);
         }
-        SetTrayAlert(QStringLiteral("Failed: URL"));
-        QCOMPARE(currentTrayTip(), tip63 + QStringLiteral("\r\nFailed: URL"));
-        auto window = std::make_unique<QWidget>();
-        HookTrayWindow(*window);
-        window.reset();
-        QVERIFY(!isInTray());
+        model.setFailedActions({QStringLiteral("URL")});
+        QCOMPARE(tray.tip(), tip63 + QStringLiteral("\r\nFailed: URL"));
+        model.setFailedActions({});
     }
 
     // The tray menu offers what the window's state allows; Restore undoes minimise, maximise.
     void trayMenuFollowsTheWindow()
     {
-        frmMain f(model);
-        f.show();
-        const TrayMenu& menu = *f.mnuTray;
-        QVERIFY(!menu.mnuTrayRestore->isEnabled() && menu.mnuTrayMaximize->isEnabled());
-        menu.mnuTrayMaximize->trigger();
-        menu.mnuTrayMinimize->trigger();
-        QVERIFY(menu.mnuTrayRestore->isEnabled() && !menu.mnuTrayMinimize->isEnabled());
-        menu.mnuTrayRestore->trigger();
-        QCOMPARE(menu.windowStateValue(), qint16(2));
-        menu.mnuTrayRestore->trigger();
-        QCOMPARE(menu.windowStateValue(), qint16(0));
+        MainWindow window(model);
+        TrayController tray(model, [&window] { return &window; });
+        tray.showWindow();
+        const TrayMenu& menu = *tray.menu();
+        const auto on = [&menu](TrayMenu::Item item) { return menu.action(item)->isEnabled(); };
+        QVERIFY(!on(TrayMenu::Item::Restore) && on(TrayMenu::Item::Maximize));
+        menu.action(TrayMenu::Item::Maximize)->trigger();
+        menu.action(TrayMenu::Item::Minimize)->trigger();
+        QVERIFY(on(TrayMenu::Item::Restore) && !on(TrayMenu::Item::Minimize));
+        menu.action(TrayMenu::Item::Restore)->trigger();
+        QCOMPARE(windowStateOf(window), WindowState::Maximized);
+        menu.action(TrayMenu::Item::Restore)->trigger();
+        QCOMPARE(windowStateOf(window), WindowState::Normal);
     }
 
-    // A status line narrower than designed, as a larger font leaves it, shows whole in a
-    // smaller font; far narrower, it is cut in the middle, the whole line heading its tip.
-    void statusLinesShowWhole()
+    // However small the window is made, in small print or large, every control keeps the room
+    // its text needs; made large, the transcript below takes the room, the panels keep theirs.
+    void layoutShowsEverything()
     {
-        frmMain f(model);
-        QLabel* line = f.lblStatus[0];
-        for (const int width : {200, 90}) {
-            line->resize(width, 18);
-            model.showStatus(0, QStringLiteral("Send Email Failure @ "), false);
-            QVERIFY(line->fontMetrics().horizontalAdvance(line->text()) <=
-                    line->contentsRect().width());
-            QVERIFY(line->text() == model.status(0).text ||
-                    (width < 200 && line->toolTip().startsWith(model.status(0).text + "\n")));
+        for (const qreal points : {7.0, 11.0, 16.0}) {
+            QFont font = QApplication::font();
+            font.setPointSizeF(points);
+            QApplication::setFont(font);
+            MainWindow window(model);
+            model.setStatus(
+                Action::DynDns,
+                {QStringLiteral("DDNS Update Failure @ 12-31-2026 23:59:59"), false, {}});
+            window.show();
+            window.resize(1, 1);
+            QCoreApplication::processEvents();
+            QCOMPARE(window.size(), window.minimumSizeHint());
+            for (QWidget* w : window.findChildren<QWidget*>()) {
+                if (w->isVisible() &&
+                    (qobject_cast<QLabel*>(w) || qobject_cast<QAbstractButton*>(w)))
+                    QVERIFY2(w->width() >= w->minimumSizeHint().width() &&
+                                 w->height() >= w->minimumSizeHint().height(),
+                             qPrintable(w->objectName()));
+            }
+            QCOMPARE(window.statusLabel(Action::DynDns)->text(), model.status(Action::DynDns).text);
+            const int panel = window.ui().emailPanel->height();
+            const int transcript = window.ui().transcriptView->height();
+            window.resize(window.width() + 400, window.height() + 400);
+            QCoreApplication::processEvents();
+            QCOMPARE(window.ui().emailPanel->height(), panel);
+            QVERIFY(window.ui().transcriptView->height() >= transcript + 400);
         }
     }
 };

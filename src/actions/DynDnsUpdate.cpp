@@ -1,10 +1,8 @@
 #include "actions/DynDnsUpdate.h"
 
-#include "core/Ansi.h"
 #include "core/Endpoints.h"
-#include "core/Model.h"
-#include "core/RunState.h"
 #include "core/TextUtil.h"
+#include "core/Windows1252.h"
 #include "platform/Download.h"
 
 #include <QRegularExpression>
@@ -17,7 +15,7 @@ constexpr qint64 kMaxReplyBytes = 64 * 1024;
 
 QString firstLine(const QByteArray& bytes)
 {
-    const QStringList lines = SplitLines(fromAnsi(bytes), 1);
+    const QStringList lines = splitLines(fromWindows1252(bytes), 1);
     return lines.isEmpty() ? QString() : lines.first();
 }
 
@@ -42,16 +40,16 @@ constexpr Refusal kRefusals[] = {
 
 } // namespace
 
-QByteArray DynDnsQuery(const QString& hostName, const QString& address)
+QByteArray dynDnsQuery(const QString& hostNames, const QString& address)
 {
     // A comma separates several host names of one account, and is safe in a query.
     // From the Windows-1252 bytes, as the rest of the request.
-    return "system=dyndns&hostname=" + toAnsi(hostName).toPercentEncoding(",") +
-           "&myip=" + toAnsi(address).toPercentEncoding() +
+    return "system=dyndns&hostname=" + toWindows1252(hostNames).toPercentEncoding(",") +
+           "&myip=" + toWindows1252(address).toPercentEncoding() +
            "&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
 }
 
-DynDnsVerdict JudgeDynDnsAnswer(const QString& firstLine)
+DynDnsVerdict judgeDynDnsAnswer(const QString& firstLine)
 {
     const QString code = firstLine.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
     for (const Refusal& refusal : kRefusals) {
@@ -63,56 +61,46 @@ DynDnsVerdict JudgeDynDnsAnswer(const QString& firstLine)
     return {true, firstLine, {}};
 }
 
-void UpdateDynDNS(Model& model, DynDnsHold& hold, bool askedByUser, std::function<void()> done)
+void DynDnsUpdate::update(const DynDnsSettings& typed, const QString& address, RunCause cause,
+                          std::function<void(const std::optional<Outcome>&)> done)
 {
-    static const QString kFailure = QStringLiteral("DDNS Update Failure @ ");
-    const Settings& s = model.settings();
-    const QString typed = TrimBlanks(s.cboDDNSservice);
-    const QString service = typed.isEmpty() ? dynDnsHost() : typed;
-    const bool https = s.chkDDNShttps == 1;
-    const QString settings =
-        QStringList{service, https ? QStringLiteral("https") : QStringLiteral("http"),
-                    s.txtDDNSusername, s.txtDDNSpassword, s.txtDDNShostname}
-            .join(QChar(u'\0'));
-    const auto refuse = [&](const QString& why) {
-        model.setStatusTip(2, why);
-        model.showStatus(2, kFailure, false);
-        done();
-    };
-    if (!askedByUser && !hold.code.isEmpty() && hold.settings == settings)
-        return refuse(QStringLiteral("Held after %1: change the DynDNS settings or press "
-                                     "Execute Selected Actions")
-                          .arg(hold.code));
+    // The settings as used: the service that an empty choice stands for, and no tick.
+    DynDnsSettings settings = typed;
+    settings.enabled = true;
+    settings.service = trimBlanks(settings.service);
+    if (settings.service.isEmpty())
+        settings.service = dynDnsHost();
+    if (cause == RunCause::Change && !hold_.code.isEmpty() && hold_.settings == settings)
+        return done(Outcome{false, QStringLiteral("Held after %1: change the DynDNS settings or "
+                                                  "press Execute Selected Actions")
+                                       .arg(hold_.code)});
     // A host, or host:port, and nothing that would make it another URL.
-    if (!QRegularExpression(QStringLiteral("^[^/?#@\\s\\\\]+$")).match(service).hasMatch())
-        return refuse(QStringLiteral("Not a service host: %1").arg(service));
+    static const QRegularExpression host(QStringLiteral("^[^/?#@\\s\\\\]+$"));
+    if (!host.match(settings.service).hasMatch())
+        return done(Outcome{false, QStringLiteral("Not a service host: %1").arg(settings.service)});
 
     platform::DownloadRequest request;
-    request.url = (https ? "https://" : "http://") + toAnsi(service) + "/nic/update?" +
-                  DynDnsQuery(s.txtDDNShostname, model.externalIP());
+    request.url = (settings.https ? "https://" : "http://") + toWindows1252(settings.service) +
+                  "/nic/update?" + dynDnsQuery(settings.hostNames, address);
     // Never in the URL: a password holding "@", ":", "/" or "#" would end its part early.
-    request.user = toAnsi(s.txtDDNSusername);
-    request.password = toAnsi(s.txtDDNSpassword);
+    request.user = toWindows1252(settings.user);
+    request.password = toWindows1252(settings.password);
     request.maxBytes = kMaxReplyBytes;
-    platform::download(request, [&model, &hold, settings,
-                                 done = std::move(done)](const platform::DownloadResult& result) {
-        const QString line = firstLine(result.body);
-        // An empty answer has no first line to show: nothing changes.
-        if (!result.ok || !line.isEmpty()) {
-            DynDnsVerdict verdict = JudgeDynDnsAnswer(line);
+    platform::download(
+        request, [this, settings, done = std::move(done)](const platform::DownloadResult& result) {
+            const QString line = firstLine(result.body);
+            // An empty answer has no first line to show: nothing changes.
+            if (result.ok && line.isEmpty())
+                return done(std::nullopt);
+            DynDnsVerdict verdict = judgeDynDnsAnswer(line);
             if (!result.ok) {
                 verdict.success = false;
                 if (line.isEmpty())
-                    verdict.toolTip = result.error;
+                    verdict.detail = result.error;
             }
-            hold = {verdict.holdCode, settings};
-            model.setStatusTip(2, verdict.toolTip);
-            model.showStatus(2,
-                             verdict.success ? QStringLiteral("DDNS Update Success @ ") : kFailure,
-                             verdict.success);
-        }
-        done();
-    });
+            hold_ = {verdict.holdCode, settings};
+            done(Outcome{verdict.success, verdict.detail});
+        });
 }
 
 } // namespace quillet

@@ -1,33 +1,47 @@
 #pragma once
 
+#include "core/Action.h"
+#include "core/Settings.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace quillet {
-
-class Model;
-struct DynDnsHold;
 
 // The update request's query, in the order the service documents. Both values are
 // percent-encoded beyond the unreserved characters (RFC 3986 section 2.3) and, in the host
 // names, the comma, which leaves every host-name list and dotted address as it is.
-QByteArray DynDnsQuery(const QString& hostName, const QString& address);
+QByteArray dynDnsQuery(const QString& hostNames, const QString& address);
 
 // What the first line of a service's answer means, in the return codes every
 // dyndns2-compatible service uses.
 struct DynDnsVerdict {
     bool success = true;
-    QString toolTip;  // the line itself, or for a refusal its code and what it means
+    QString detail;   // the line itself, or for a refusal its code and what it means
     QString holdCode; // a refusal after which the service must not be asked again unbidden
 };
-DynDnsVerdict JudgeDynDnsAnswer(const QString& firstLine);
+DynDnsVerdict judgeDynDnsAnswer(const QString& firstLine);
 
-// Tells the DynDNS service that the host name of the settings now points to the external
-// address shown, and reports in status line 2: the answer's first line, or why it failed,
-// as tool tip; then calls `done`. While `hold` holds a refusal and the DynDNS settings are
-// those it answered, an update not `askedByUser` is not sent but shown as held.
-void UpdateDynDNS(Model& model, DynDnsHold& hold, bool askedByUser, std::function<void()> done);
+// The DynDNS update, and the refusal that holds the updates a change starts until the user
+// acts: changes a DynDNS setting, or asks for the update himself.
+class DynDnsUpdate {
+public:
+    // Tells the service that the host names of `settings` now point to `address`. `done`
+    // gets the outcome: the answer's first line, or why it failed; nothing when the service
+    // answered with an empty page. While a refusal holds for these settings, an update the
+    // user did not ask for is not sent but fails as held.
+    void update(const DynDnsSettings& settings, const QString& address, RunCause cause,
+                std::function<void(const std::optional<Outcome>&)> done);
+
+private:
+    struct Hold {
+        QString code;
+        DynDnsSettings settings; // those it answered
+    };
+    Hold hold_;
+};
 
 } // namespace quillet

@@ -1,46 +1,50 @@
 #pragma once
 
+#include "core/Action.h"
+#include "core/Settings.h"
+
 #include <QObject>
 #include <QString>
 
+#include <chrono>
+#include <functional>
+
 namespace quillet {
 
-class Model;
 class SmtpDialogue;
 
 namespace platform {
-class Winsock;
+class TcpConnection;
 }
 
-// The notification e-mail: the SMTP dialogue on a socket of its own, reading the model's
-// settings and addresses and reporting in its transcript and status line 0.
+// The notification e-mail: the SMTP dialogue on a connection of its own. It tells what it
+// sends and receives through transcript(), the latest reply through progress(), and how it
+// ended through the callback of send().
 class EmailAction : public QObject {
     Q_OBJECT
 
 public:
-    explicit EmailAction(Model& model, QObject* parent = nullptr);
+    explicit EmailAction(QObject* parent = nullptr);
     ~EmailAction() override;
 
-    // Discards any dialogue in progress, clears the transcript and asks for the connection
-    // to the SMTP server. Returns at once; the server's replies drive the rest.
-    void SendEmail();
-    bool busy() const { return busy_; }
+    // Discards any dialogue in progress and asks for the connection to the SMTP server.
+    // Returns at once; the server's replies drive the rest, and `done` comes at the end.
+    void send(const EmailSettings& settings, const Addresses& addresses, const QString& hostName,
+              std::function<void(const Outcome&)> done);
+    bool busy() const { return done_ != nullptr; }
 
-    SmtpDialogue& dialogue() { return *dialogue_; }
+    void setReplyTimeout(std::chrono::milliseconds timeout);
 
 signals:
-    // The dialogue has ended, well or not; the status line says which.
-    void finished();
+    // A new dialogue begins: the transcript of the last one is over.
+    void started();
+    void transcript(const QString& text);
+    void progress(const QString& reply);
 
 private:
-    // Sends `strData` and appends `shown` to the transcript; false, with nothing appended,
-    // when the socket is not connected (or its TLS not yet up).
-    bool SendDataAndLog(const QString& strData, const QString& shown);
-
-    Model& model_;
-    platform::Winsock* Winsock1;
+    platform::TcpConnection* connection_;
     SmtpDialogue* dialogue_;
-    bool busy_ = false;
+    std::function<void(const Outcome&)> done_;
 };
 
 } // namespace quillet

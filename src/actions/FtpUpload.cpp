@@ -1,43 +1,36 @@
 #include "actions/FtpUpload.h"
 
-#include "core/Ansi.h"
-#include "core/TextUtil.h"
+#include "core/Windows1252.h"
 #include "platform/FtpPut.h"
 
 #include <QFileInfo>
 
-#include <algorithm>
-
 namespace quillet {
 
-std::optional<quint16> FtpPortNumber(const QString& text)
+QString normalisedFtpPath(const QString& path)
 {
-    const QString digits = TrimBlanks(text);
-    if (digits.isEmpty() || !std::all_of(digits.cbegin(), digits.cend(), [](QChar ch) {
-            return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
-        }))
-        return std::nullopt;
-    bool ok = false;
-    const uint number = digits.toUInt(&ok);
-    if (!ok || number < 1 || number > 65535)
-        return std::nullopt;
-    return static_cast<quint16>(number);
+    QString normalised = path;
+    if (!normalised.startsWith(QLatin1Char('/')))
+        normalised.prepend(QLatin1Char('/'));
+    if (!normalised.endsWith(QLatin1Char('/')))
+        normalised.append(QLatin1Char('/'));
+    return normalised;
 }
 
-void FtpUpload(const QString& server, const QString& port, const QString& userName,
-               const QString& password, const QString& remoteDirectory, const QString& localFile,
-               bool tls, std::function<void(bool stored, const QString& reply)> done)
+void uploadFile(const FtpSettings& settings, const QString& localFile,
+                std::function<void(const Outcome&)> done)
 {
     platform::FtpPutRequest request;
-    request.host = server;
-    request.port = FtpPortNumber(port).value_or(0);
-    request.user = toAnsi(userName);
-    request.password = toAnsi(password);
+    request.host = settings.server;
+    request.port = settings.port;
+    request.user = toWindows1252(settings.user);
+    request.password = toWindows1252(settings.password);
     request.localFile = localFile;
-    request.remoteName = toAnsi(remoteDirectory + QFileInfo(localFile).fileName());
-    request.tls = tls;
+    request.remoteName =
+        toWindows1252(normalisedFtpPath(settings.remotePath) + QFileInfo(localFile).fileName());
+    request.tls = settings.tls;
     platform::ftpPutFile(request, [done = std::move(done)](const platform::FtpPutResult& result) {
-        done(result.ok, result.ok ? result.lastReply : result.error);
+        done({result.ok, result.ok ? result.lastReply : result.error});
     });
 }
 

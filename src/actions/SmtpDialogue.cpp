@@ -1,8 +1,8 @@
 #include "actions/SmtpDialogue.h"
 
-#include "actions/Base64.h"
-#include "core/DateText.h"
+#include "core/Clock.h"
 #include "core/TextUtil.h"
+#include "core/Windows1252.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -73,25 +73,25 @@ QString messageIdDomain(const QString& sender, const QString& host)
 
 // The notice, with the header fields receiving servers require (RFC 5322, 3.6) before the
 // subject line; a header value never holds a line break of its own.
-QString messageText(const SmtpInputs& in)
+QString messageText(const SmtpMail& mail)
 {
-    const QString host = in.host;
-    const QString sender = commandText(in.sender);
+    const QString host = mail.hostName;
+    const QString sender = commandText(mail.sender);
     const QDateTime when = now();
     const QString id = QStringLiteral("<%1.%2@%3>")
                            .arg(when.toUTC().toString(QStringLiteral("yyyyMMddhhmmss")))
                            .arg(QRandomGenerator::global()->generate64(), 16, 16, QLatin1Char('0'))
                            .arg(messageIdDomain(sender, host));
     const QString header =
-        QStringLiteral("Date: ") + Rfc5322DateTime(when) + kCrLf + QStringLiteral("From: ") +
-        sender + kCrLf + QStringLiteral("To: ") + TrimBlanks(commandText(in.recipient)) + kCrLf +
+        QStringLiteral("Date: ") + rfc5322DateTime(when) + kCrLf + QStringLiteral("From: ") +
+        sender + kCrLf + QStringLiteral("To: ") + trimBlanks(commandText(mail.recipient)) + kCrLf +
         QStringLiteral("Message-ID: ") + id + kCrLf + QStringLiteral("MIME-Version: 1.0") + kCrLf +
         QStringLiteral("Content-Type: text/plain; charset=windows-1252") + kCrLf +
         QStringLiteral("Content-Transfer-Encoding: 8bit") + kCrLf +
         QStringLiteral("SUBJECT:IP Change Notification for PC ") + commandText(host) + kCrLf;
     const QString body =
-        QStringLiteral("\n\nPC:") + host + QLatin1Char('\n') + in.external + QLatin1Char('\n') +
-        in.internal + QLatin1Char('\n') +
+        QStringLiteral("\n\nPC:") + host + QLatin1Char('\n') + mail.addresses.external +
+        QLatin1Char('\n') + mail.addresses.internal + QLatin1Char('\n') +
         QStringLiteral("This is an automated message from the Tarnwick Quillet software.\n"
                        "Please do not reply to this message.\n"
                        "Your computer's IP address has changed.\n"
@@ -103,18 +103,18 @@ QString messageText(const SmtpInputs& in)
 // RFC 4954, 4: each credential is one line, however long its encoding.
 QString credentialLine(const QString& text)
 {
-    return Base64EncodeUnbroken(text) + kCrLf;
+    return QString::fromLatin1(toWindows1252(text).toBase64()) + kCrLf;
 }
 
 // The greeting's argument: the external address as an address literal (RFC 5321, 4.1.3),
 // or, with no address known, the computer's name.
-QString greetingName(const SmtpInputs& in)
+QString greetingName(const SmtpMail& mail)
 {
-    const QString external = in.external;
-    if (IsIPv4Address(external) && external != QLatin1String("0.0.0.0"))
+    const QString external = mail.addresses.external;
+    if (isIPv4Address(external) && external != QLatin1String("0.0.0.0"))
         return QLatin1Char('[') + external + QLatin1Char(']');
     const QString host =
-        commandText(in.host).simplified().replace(QLatin1Char(' '), QLatin1Char('_'));
+        commandText(mail.hostName).simplified().replace(QLatin1Char(' '), QLatin1Char('_'));
     return host.isEmpty() ? QStringLiteral("localhost") : host;
 }
 
@@ -153,9 +153,9 @@ bool offersStartTls(const QString& reply)
     });
 }
 
-QString mailFrom(const SmtpInputs& in)
+QString mailFrom(const SmtpMail& mail)
 {
-    return QStringLiteral("MAIL FROM:<") + commandText(in.sender) + QStringLiteral(">") + kCrLf;
+    return QStringLiteral("MAIL FROM:<") + commandText(mail.sender) + QStringLiteral(">") + kCrLf;
 }
 
 // The first whole reply in `text` that refuses, or empty text.
@@ -181,12 +181,13 @@ SmtpDialogue::SmtpDialogue(SmtpLink link, QObject* parent)
     connect(&replyTimer_, &QTimer::timeout, this, &SmtpDialogue::replyTimedOut);
 }
 
-void SmtpDialogue::start()
+void SmtpDialogue::start(const SmtpMail& mail)
 {
-    state_ = 0;
+    mail_ = mail;
+    step_ = SmtpStep::Greeting;
     reply_.clear();
     lineStart_ = 0;
-    running_ = true;
+    lastReply_.clear();
     armReplyTimer();
 }
 
@@ -201,91 +202,83 @@ void SmtpDialogue::replyTimedOut()
              .arg(static_cast<double>(replyTimeout_.count()) / 1000.0));
 }
 
+void SmtpDialogue::end(const Outcome& outcome)
+{
+    step_ = SmtpStep::Idle;
+    replyTimer_.stop();
+    link_.end(outcome);
+}
+
 void SmtpDialogue::fail(const QString& why)
 {
-    if (!running_)
+    if (step_ == SmtpStep::Idle)
         return;
-    running_ = false;
-    replyTimer_.stop();
     if (!reply_.isEmpty())
         link_.log(QStringLiteral("s:") + std::exchange(reply_, {}));
     // Not answered: the connection closes right after it.
     link_.send(QStringLiteral("QUIT") + kCrLf, QStringLiteral("QUIT") + kCrLf);
-    link_.end(false, why);
+    end({false, why});
 }
 
-// The next line of the dialogue, after an accepted reply in the current state; nothing
-// after the answer to QUIT.
-QString SmtpDialogue::nextLine(const SmtpInputs& in)
+// The line that answers an accepted reply at the current step, the step moved on to it.
+QString SmtpDialogue::nextLine()
 {
-    switch (state_) {
-    case 0:
-        // The one place these settings are read: they choose the path.
-        authentication_ = in.authentication;
-        if (in.startTls) {
-            state_ = 10;
-            return QStringLiteral("EHLO ") + greetingName(in) + kCrLf;
-        }
-        if (!authentication_) {
-            state_ = 4;
-            return QStringLiteral("HELO ") + greetingName(in) + kCrLf;
-        }
-        state_ = 1;
-        return QStringLiteral("EHLO ") + greetingName(in) + kCrLf;
-    case 10:
-        state_ = 11;
-        return QStringLiteral("STARTTLS") + kCrLf;
-    case 12:
+    const auto sendNext = [this](SmtpStep next, const QString& line) {
+        step_ = next;
+        return line;
+    };
+    switch (step_) {
+    case SmtpStep::Greeting:
+        if (mail_.startTls)
+            return sendNext(SmtpStep::EhloBeforeTls,
+                            QStringLiteral("EHLO ") + greetingName(mail_) + kCrLf);
+        if (!mail_.authenticate)
+            return sendNext(SmtpStep::Helo, QStringLiteral("HELO ") + greetingName(mail_) + kCrLf);
+        return sendNext(SmtpStep::Ehlo, QStringLiteral("EHLO ") + greetingName(mail_) + kCrLf);
+    case SmtpStep::EhloBeforeTls:
+        return sendNext(SmtpStep::StartTls, QStringLiteral("STARTTLS") + kCrLf);
+    case SmtpStep::Handshake:
         // RFC 3207, 4.2: after the handshake the client greets again, inside TLS.
-        state_ = 1;
-        return QStringLiteral("EHLO ") + greetingName(in) + kCrLf;
-    case 1:
-        if (!authentication_) {
-            state_ = 5;
-            return mailFrom(in);
-        }
-        state_ = 2;
-        return QStringLiteral("AUTH LOGIN") + kCrLf;
-    case 2:
-        state_ = 3;
-        return credentialLine(in.user);
-    case 3:
-        state_ = 4;
-        return credentialLine(in.password);
-    case 4:
-        state_ = 5;
-        return mailFrom(in);
-    case 5:
-        state_ = 6;
-        return QStringLiteral("RCPT TO:<") + TrimBlanks(commandText(in.recipient)) +
-               QStringLiteral(">") + kCrLf;
-    case 6:
-        state_ = 7;
-        return QStringLiteral("DATA") + kCrLf;
-    case 7:
-        state_ = 8;
-        return messageText(in);
-    case 8:
-        state_ = 9;
-        return QStringLiteral("QUIT") + kCrLf;
-    default:
-        return {};
+        return sendNext(SmtpStep::Ehlo, QStringLiteral("EHLO ") + greetingName(mail_) + kCrLf);
+    case SmtpStep::Ehlo:
+        if (!mail_.authenticate)
+            return sendNext(SmtpStep::MailFrom, mailFrom(mail_));
+        return sendNext(SmtpStep::AuthLogin, QStringLiteral("AUTH LOGIN") + kCrLf);
+    case SmtpStep::AuthLogin:
+        return sendNext(SmtpStep::UserName, credentialLine(mail_.user));
+    case SmtpStep::UserName:
+        return sendNext(SmtpStep::Password, credentialLine(mail_.password));
+    case SmtpStep::Helo:
+    case SmtpStep::Password:
+        return sendNext(SmtpStep::MailFrom, mailFrom(mail_));
+    case SmtpStep::MailFrom:
+        return sendNext(SmtpStep::RcptTo, QStringLiteral("RCPT TO:<") +
+                                              trimBlanks(commandText(mail_.recipient)) +
+                                              QStringLiteral(">") + kCrLf);
+    case SmtpStep::RcptTo:
+        return sendNext(SmtpStep::Data, QStringLiteral("DATA") + kCrLf);
+    case SmtpStep::Data:
+        return sendNext(SmtpStep::Message, messageText(mail_));
+    case SmtpStep::Message:
+        return sendNext(SmtpStep::Quit, QStringLiteral("QUIT") + kCrLf);
+    case SmtpStep::Idle:
+    case SmtpStep::StartTls:
+    case SmtpStep::Quit:
+        break;
     }
+    return {};
 }
 
 // Answers an accepted reply with the next line; false when the dialogue has ended.
 bool SmtpDialogue::takeStep()
 {
-    if (state_ == 9) {
-        running_ = false;
-        replyTimer_.stop();
-        state_ = 0;
-        link_.end(true, {});
+    if (step_ == SmtpStep::Quit) {
+        end({true, lastReply_});
         return false;
     }
     // The transcript is on screen; a password must not be readable there, even as Base64.
-    const bool password = state_ == 3;
-    const QString line = nextLine(link_.inputs());
+    const bool password = step_ == SmtpStep::UserName;
+    const QString line = nextLine();
     if (!link_.send(line, password ? QStringLiteral("(password hidden)\r\n") : line)) {
         fail(QStringLiteral("The connection to the SMTP server was lost"));
         return false;
@@ -296,16 +289,16 @@ bool SmtpDialogue::takeStep()
 
 void SmtpDialogue::encrypted(const QString& summary)
 {
-    if (!running_)
+    if (step_ == SmtpStep::Idle)
         return;
     link_.log(QStringLiteral("(TLS: %1)\r\n").arg(summary));
-    if (state_ == 12)
+    if (step_ == SmtpStep::Handshake)
         takeStep();
 }
 
 void SmtpDialogue::received(const QString& data)
 {
-    if (!running_)
+    if (step_ == SmtpStep::Idle)
         return;
     reply_ += data;
     const qsizetype end = replyEnd(reply_, lineStart_);
@@ -316,6 +309,7 @@ void SmtpDialogue::received(const QString& data)
     }
     const QString arrived = std::exchange(reply_, {});
     lineStart_ = 0;
+    lastReply_ = arrived;
     link_.log(QStringLiteral("s:") + arrived);
     link_.showReply(arrived);
     if (!isAccepted(arrived)) {
@@ -324,16 +318,16 @@ void SmtpDialogue::received(const QString& data)
     }
     // STARTTLS only where the server offers it, and TLS only on its 220 (RFC 3207, 4): never
     // a fallback to plain text.
-    if (state_ == 10 && !offersStartTls(arrived)) {
+    if (step_ == SmtpStep::EhloBeforeTls && !offersStartTls(arrived)) {
         fail(QStringLiteral("The server does not offer STARTTLS"));
         return;
     }
-    if (state_ == 11) {
+    if (step_ == SmtpStep::StartTls) {
         if (!arrived.startsWith(QLatin1String("220"))) {
             fail(arrived);
             return;
         }
-        state_ = 12;
+        step_ = SmtpStep::Handshake;
         armReplyTimer();
         link_.startTls();
         return;

@@ -1,7 +1,6 @@
 #include "actions/UrlCall.h"
 
-#include "core/Ansi.h"
-#include "core/Model.h"
+#include "core/Windows1252.h"
 #include "platform/Download.h"
 
 namespace quillet {
@@ -26,32 +25,28 @@ QByteArray encodeUnsafeBytes(const QByteArray& text)
 
 } // namespace
 
-QByteArray SubstitutedUrl(const QString& urlTemplate, const QString& external,
-                          const QString& internal)
+QByteArray substitutedUrl(const QString& urlTemplate, const Addresses& addresses)
 {
-    return encodeUnsafeBytes(toAnsi(urlTemplate))
-        .replace("$EXTIP$", toAnsi(external).toPercentEncoding())
-        .replace("$INTIP$", toAnsi(internal).toPercentEncoding());
+    return encodeUnsafeBytes(toWindows1252(urlTemplate))
+        .replace("$EXTIP$", toWindows1252(addresses.external).toPercentEncoding())
+        .replace("$INTIP$", toWindows1252(addresses.internal).toPercentEncoding());
 }
 
-void ExecuteURL(Model& model, const QString& urlTemplate,
-                std::function<void(const QString& answer)> done)
+void callUrl(const UrlSettings& settings, const Addresses& addresses,
+             std::function<void(const Outcome&)> done)
 {
     platform::DownloadRequest request;
-    request.url = SubstitutedUrl(urlTemplate, model.externalIP(), model.internalIP());
+    request.url = substitutedUrl(settings.url, addresses);
     // The same URL must reach the server on every run.
     request.bypassCache = true;
     request.maxBytes = kMaxAnswerBytes;
-    platform::download(
-        request, [&model, done = std::move(done)](const platform::DownloadResult& result) {
-            if (!result.ok) {
-                model.showStatus(3, QStringLiteral("URL Execute Failure @ "), false);
-                done(QString::fromLatin1(kCouldNotAccessUrl) + QLatin1Char('\n') + result.error);
-                return;
-            }
-            model.showStatus(3, QStringLiteral("URL Execute Success @ "), true);
-            done(fromAnsi(result.body));
-        });
+    platform::download(request, [done = std::move(done)](const platform::DownloadResult& result) {
+        if (!result.ok)
+            done({false,
+                  QString::fromLatin1(kCouldNotAccessUrl) + QLatin1Char('\n') + result.error});
+        else
+            done({true, fromWindows1252(result.body)});
+    });
 }
 
 } // namespace quillet

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "core/Action.h"
+#include "core/Settings.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <functional>
 
 namespace quillet {
-
-class Model;
 
 inline constexpr char kCouldNotAccessUrl[] = "Couldn't access URL";
 
@@ -16,12 +17,11 @@ inline constexpr char kCouldNotAccessUrl[] = "Couldn't access URL";
 // section 2.3), and the template's own spaces, control characters and non-ASCII characters
 // are percent-encoded, so no text can end the request line early; a dotted address and a
 // well-formed URL stay as they are.
-QByteArray SubstitutedUrl(const QString& urlTemplate, const QString& external,
-                          const QString& internal);
+QByteArray substitutedUrl(const QString& urlTemplate, const Addresses& addresses);
 
-// Calls the template's URL with the addresses shown, reports in status line 3's caption,
-// and hands `done` the page's whole answer, or kCouldNotAccessUrl and, on the next line, why.
-void ExecuteURL(Model& model, const QString& urlTemplate,
-                std::function<void(const QString& answer)> done);
+// Calls the user's URL with the addresses in place. Success carries the page's whole
+// answer; failure kCouldNotAccessUrl and, on the next line, why.
+void callUrl(const UrlSettings& settings, const Addresses& addresses,
+             std::function<void(const Outcome&)> done);
 
 } // namespace quillet

@@ -1,8 +1,8 @@
 #include "address/AddressLookup.h"
 
-#include "core/Ansi.h"
 #include "core/Endpoints.h"
 #include "core/TextUtil.h"
+#include "core/Windows1252.h"
 #include "platform/Download.h"
 #include "platform/Network.h"
 
@@ -27,26 +27,26 @@ QString trimmedAnswer(const QString& text)
 
 } // namespace
 
-void GetExternalIP(std::function<void(const std::optional<QString>&)> done)
+void lookUpExternalAddress(std::function<void(const std::optional<QString>&)> done)
 {
     platform::DownloadRequest request;
-    request.url = toAnsi(EchoPageAddress());
+    request.url = toWindows1252(echoPageAddress());
     // Every lookup must reach the server, not a cache on the way.
     request.bypassCache = true;
     request.maxBytes = kMaxEchoAnswer;
     platform::download(request, [done = std::move(done)](const platform::DownloadResult& result) {
-        const QString answer = trimmedAnswer(fromAnsi(result.body));
-        done(result.ok && IsIPv4Address(answer) ? std::optional<QString>(answer) : std::nullopt);
+        const QString answer = trimmedAnswer(fromWindows1252(result.body));
+        done(result.ok && isIPv4Address(answer) ? std::optional<QString>(answer) : std::nullopt);
     });
 }
 
-QString GetInternalIP()
+QString internalAddress()
 {
     const QList<platform::Adapter> adapters = platform::adapterList();
     for (const platform::Adapter& adapter : adapters) {
         if (adapter.loopback)
             continue;
-        const QString text = TrimNull(adapter.firstIPv4);
+        const QString text = adapter.firstIPv4;
         // A disconnected adapter reports no address, or 0.0.0.0; the next one may be live.
         if (!text.isEmpty() && text != QLatin1String("0.0.0.0"))
             return text;

@@ -14,9 +14,9 @@ inline constexpr qint64 kMaxEchoAnswer = 64;
 // both ends removed, and hands it to `done` on the event loop; nothing when the lookup
 // failed: no answer, an error status, or an answer that is no dotted IPv4 address (a
 // captive portal's page, two lines, an IPv6 address).
-void GetExternalIP(std::function<void(const std::optional<QString>&)> done);
+void lookUpExternalAddress(std::function<void(const std::optional<QString>&)> done);
 
 // The first IPv4 address of the first adapter that has a usable one, or empty text.
-QString GetInternalIP();
+QString internalAddress();
 
 } // namespace quillet

@@ -1,12 +1,14 @@
 #include "app/CommandLine.h"
 
-#include "app/Quillet.h"
 #include "platform/VersionInfo.h"
+
+#include <QCommandLineParser>
 
 namespace quillet {
 
-CommandLine ParseCommandLine(const QStringList& arguments)
+CommandLine parseCommandLine(const QStringList& arguments)
 {
+    // Our own usage text: QCommandLineParser's would list Qt's options too.
     const QString usage =
         QStringLiteral("Usage: quillet [--help | --version]\n"
                        "Watches this computer's external and internal IPv4 addresses from the\n"
@@ -15,18 +17,25 @@ CommandLine ParseCommandLine(const QStringList& arguments)
                        "\n"
                        "  --help     show this help and exit\n"
                        "  --version  show the version and exit\n");
-    if (arguments.isEmpty())
+    QCommandLineParser parser;
+    const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
+    parser.addOptions({help, version});
+    const bool parsed = parser.parse(arguments);
+    const QStringList given = parser.optionNames();
+    if (parsed && given.isEmpty() && parser.positionalArguments().isEmpty())
         return {};
-    if (arguments == QStringList{QStringLiteral("--help")})
-        return {false, 0, usage, {}};
-    if (arguments == QStringList{QStringLiteral("--version")})
-        return {false, 0, BuildAppTitle(platform::versionRecord()) + QLatin1Char('\n'), {}};
-    return {
-        false,
-        2,
-        {},
-        QStringLiteral("quillet: unknown argument: %1\n").arg(arguments.join(QLatin1Char(' '))) +
-            usage};
+    if (parsed && given.size() == 1 && parser.positionalArguments().isEmpty())
+        return {false,
+                0,
+                parser.isSet(help) ? usage : platform::versionTitle() + QLatin1Char('\n'),
+                {}};
+    return {false,
+            2,
+            {},
+            QStringLiteral("quillet: unknown argument: %1\n")
+                    .arg(arguments.mid(1).join(QLatin1Char(' '))) +
+                usage};
 }
 
 } // namespace quillet

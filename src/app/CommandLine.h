@@ -13,8 +13,8 @@ struct CommandLine {
     QString err; // for stderr
 };
 
-// --help and --version answer and end with 0; anything else is an error (usage on
-// stderr, 2); no argument starts Quillet. `arguments` excludes the program's name.
-CommandLine ParseCommandLine(const QStringList& arguments);
+// --help or --version alone answer and end with 0; anything else is an error (usage on
+// stderr, 2); no argument starts Quillet. `arguments` includes the program's name.
+CommandLine parseCommandLine(const QStringList& arguments);
 
 } // namespace quillet

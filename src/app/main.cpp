@@ -1,6 +1,7 @@
+#include "app/Application.h"
 #include "app/CommandLine.h"
-#include "app/Quillet.h"
 #include "platform/Display.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 #include "platform/Shutdown.h"
 #include "platform/SingleInstance.h"
@@ -14,9 +15,9 @@ int main(int argc, char* argv[])
 {
     // Answered before anything else is set up: no display, no file.
     QStringList arguments;
-    for (int i = 1; i < argc; ++i)
+    for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const quillet::CommandLine command = quillet::ParseCommandLine(arguments);
+    const quillet::CommandLine command = quillet::parseCommandLine(arguments);
     if (!command.start) {
         std::fputs(command.out.toLocal8Bit().constData(), stdout);
         std::fputs(command.err.toLocal8Bit().constData(), stderr);
@@ -28,9 +29,10 @@ int main(int argc, char* argv[])
     if (!instance.first()) {
         QCoreApplication asker(argc, argv);
         const bool shown = instance.askToShow();
-        std::fprintf(stderr, "quillet: already running for %s; %s\n",
-                     quillet::platform::settingsFolder().toLocal8Bit().constData(),
-                     shown ? "its window is shown" : "it did not answer");
+        quillet::warn(QStringLiteral("already running for %1; %2")
+                          .arg(quillet::platform::settingsFolder(),
+                               shown ? QStringLiteral("its window is shown")
+                                     : QStringLiteral("it did not answer")));
         return 0;
     }
 
@@ -42,12 +44,12 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
     instance.listen();
 
-    quillet::Quillet quillet;
+    quillet::Application quillet;
     QObject::connect(&instance, &quillet::platform::SingleInstance::showRequested, &quillet,
-                     &quillet::Quillet::showWindow);
-    QObject::connect(&quillet, &quillet::Quillet::finished, &app, &QCoreApplication::quit,
+                     &quillet::Application::showWindow);
+    QObject::connect(&quillet, &quillet::Application::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     quillet::platform::installShutdownSignals([&quillet] { quillet.requestShutdown(); });
-    quillet.Main();
+    quillet.start();
     return QApplication::exec();
 }

@@ -2,22 +2,17 @@
 
 #include "BuildConfig.h"
 
+#include "platform/TestHooks.h"
+
 #include <QHostAddress>
 #include <QStringList>
 
 namespace quillet {
 
-namespace {
-QString& echoOverride()
-{
-    static QString host;
-    return host;
-}
-} // namespace
-
 QString echoHost()
 {
-    return echoOverride().isEmpty() ? QStringLiteral(QUILLET_ECHO_HOST) : echoOverride();
+    return platform::hookedOr(&platform::TestHooks::echoHost,
+                              [] { return QStringLiteral(QUILLET_ECHO_HOST); });
 }
 
 QString dynDnsHost()
@@ -35,7 +30,7 @@ QStringList dynDnsServices()
     return services;
 }
 
-QString EchoPageAddress()
+QString echoPageAddress()
 {
     return QStringLiteral(QUILLET_ECHO_SCHEME "://") + echoHost() +
            QStringLiteral("/getip_quillet_paidusers.php");
@@ -56,11 +51,6 @@ QString dynDnsDomain(const QString& host)
     if (labels.size() > 2)
         labels.removeFirst();
     return labels.join(QLatin1Char('.'));
-}
-
-void setEchoHostForTesting(const QString& host)
-{
-    echoOverride() = host;
 }
 
 } // namespace quillet

@@ -14,13 +14,10 @@ QString dynDnsHost();
 QStringList dynDnsServices();
 
 // "https://" (or "http://", as built) + echo host + the echo page's path.
-QString EchoPageAddress();
+QString echoPageAddress();
 
 // The service's domain as the DynDNS check box names it: "members.dyndns.org" gives
 // "dyndns.org"; an address or a two-label name stays as it is (without a port).
 QString dynDnsDomain(const QString& host);
-
-// Tests point the echo page at a server on the loopback interface.
-void setEchoHostForTesting(const QString& host);
 
 } // namespace quillet

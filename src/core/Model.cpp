@@ -1,7 +1,5 @@
 #include "core/Model.h"
 
-#include "core/DateText.h"
-
 namespace quillet {
 
 void Model::setSettings(const Settings& settings)
@@ -18,10 +16,9 @@ void Model::editSettings(const Settings& settings)
     emit settingsEdited();
 }
 
-void Model::setAddresses(const QString& external, const QString& internal)
+void Model::setAddresses(const Addresses& addresses)
 {
-    externalIP_ = external;
-    internalIP_ = internal;
+    addresses_ = addresses;
     emit addressesChanged();
 }
 
@@ -31,18 +28,16 @@ void Model::setHostName(const QString& name)
     emit addressesChanged();
 }
 
-void Model::showStatus(std::size_t index, const QString& prefix, bool success)
+void Model::setStatus(Action action, const StatusLine& line)
 {
-    StatusLine& line = status_.at(index);
-    line.text = prefix + NowStamp();
-    line.success = success;
-    emit statusChanged(index);
+    status_.at(index(action)) = line;
+    emit statusChanged(action);
 }
 
-void Model::setStatusTip(std::size_t index, const QString& toolTip)
+void Model::setStatusTip(Action action, const QString& toolTip)
 {
-    status_.at(index).toolTip = toolTip;
-    emit statusChanged(index);
+    status_.at(index(action)).toolTip = toolTip;
+    emit statusChanged(action);
 }
 
 void Model::clearTranscript()

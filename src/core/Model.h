@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Action.h"
 #include "core/Settings.h"
 
 #include <QObject>
@@ -10,7 +11,8 @@
 
 namespace quillet {
 
-// One action's last outcome: its caption (prefix and stamp), green or red, and its detail.
+// One action's last outcome as its status line shows it: the caption (prefix and stamp),
+// green or red, and the detail as tool tip.
 struct StatusLine {
     QString text;
     bool success = false;
@@ -31,17 +33,15 @@ public:
     // A change the user made in the window, which shows it already.
     void editSettings(const Settings& settings);
 
-    QString externalIP() const { return externalIP_; }
-    QString internalIP() const { return internalIP_; }
-    void setAddresses(const QString& external, const QString& internal);
+    const Addresses& addresses() const { return addresses_; }
+    void setAddresses(const Addresses& addresses);
     QString hostName() const { return hostName_; }
     void setHostName(const QString& name);
 
-    // Status lines 0 e-mail, 1 FTP, 2 DynDNS, 3 URL.
-    const StatusLine& status(std::size_t index) const { return status_.at(index); }
-    // `prefix` and the stamp of now, green for success or red for failure.
-    void showStatus(std::size_t index, const QString& prefix, bool success);
-    void setStatusTip(std::size_t index, const QString& toolTip);
+    const StatusLine& status(Action action) const { return status_.at(index(action)); }
+    void setStatus(Action action, const StatusLine& line);
+    // Only the tool tip: an action under way tells its latest news.
+    void setStatusTip(Action action, const QString& toolTip);
 
     QString transcript() const { return transcript_; }
     void clearTranscript();
@@ -50,7 +50,7 @@ public:
     bool running() const { return running_; }
     void setRunning(bool running);
 
-    // The actions that failed in the last action run ("E-mail", "FTP", "DynDNS", "URL").
+    // The actions that failed in the last action run.
     QStringList failedActions() const { return failedActions_; }
     void setFailedActions(const QStringList& actions);
     // Why the settings could not be saved last time; empty once a save succeeds.
@@ -61,17 +61,18 @@ signals:
     void settingsChanged();
     void settingsEdited();
     void addressesChanged();
-    void statusChanged(std::size_t index);
+    void statusChanged(quillet::Action action);
     void transcriptAppended(const QString& text); // empty text: cleared
     void runningChanged(bool running);
     void noticesChanged();
 
 private:
+    static std::size_t index(Action action) { return static_cast<std::size_t>(action); }
+
     Settings settings_;
-    QString externalIP_;
-    QString internalIP_;
+    Addresses addresses_;
     QString hostName_;
-    std::array<StatusLine, 4> status_;
+    std::array<StatusLine, kActions.size()> status_;
     QString transcript_;
     bool running_ = false;
     QStringList failedActions_;

@@ -1,33 +1,31 @@
 #include "core/Settings.h"
 
+#include "core/Endpoints.h"
+#include "core/TextUtil.h"
+
+#include <algorithm>
+
 namespace quillet {
 
-const std::array<SettingField, kSettingCount> kSettingFields = {{
-    {"chkSendEmail", &Settings::chkSendEmail},
-    {"txtEmailRecipient", &Settings::txtEmailRecipient},
-    {"txtSMTPServer", &Settings::txtSMTPServer},
-    {"txtSMTPport", &Settings::txtSMTPport},
-    {"txtEmailFrom", &Settings::txtEmailFrom},
-    {"chkAuthentication", &Settings::chkAuthentication},
-    {"txtSMTPuser", &Settings::txtSMTPuser},
-    {"txtSMTPpassword", &Settings::txtSMTPpassword},
-    {"chkUploadFile", &Settings::chkUploadFile},
-    {"txtFileName", &Settings::txtFileName},
-    {"txtFTPserver", &Settings::txtFTPserver},
-    {"txtFTPport", &Settings::txtFTPport},
-    {"txtFTPusername", &Settings::txtFTPusername},
-    {"txtFTPpassword", &Settings::txtFTPpassword},
-    {"txtFTPpath", &Settings::txtFTPpath},
-    {"chkUpdateDynDNS", &Settings::chkUpdateDynDNS},
-    {"txtDDNSusername", &Settings::txtDDNSusername},
-    {"txtDDNSpassword", &Settings::txtDDNSpassword},
-    {"txtDDNShostname", &Settings::txtDDNShostname},
-    {"chkExecuteURL", &Settings::chkExecuteURL},
-    {"txtExecuteURL", &Settings::txtExecuteURL},
-    {"cboSMTPSecurity", &Settings::cboSMTPSecurity},
-    {"chkFTPS", &Settings::chkFTPS},
-    {"cboDDNSservice", &Settings::cboDDNSservice},
-    {"chkDDNShttps", &Settings::chkDDNShttps},
-}};
+Settings::Settings()
+{
+    dynDns.service = dynDnsHost();
+}
+
+Port portFromText(const QString& text)
+{
+    const QString digits = trimBlanks(text);
+    if (digits.isEmpty() || digits.size() > 5 ||
+        !std::all_of(digits.cbegin(), digits.cend(),
+                     [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }))
+        return 0;
+    const uint number = digits.toUInt();
+    return number <= 65535 ? static_cast<Port>(number) : 0;
+}
+
+QString portText(Port port)
+{
+    return port == 0 ? QString() : QString::number(port);
+}
 
 } // namespace quillet

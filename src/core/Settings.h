@@ -1,59 +1,80 @@
 #pragma once
 
-#include "core/Endpoints.h"
-
 #include <QString>
-
-#include <array>
-#include <variant>
 
 namespace quillet {
 
-// Every setting the user makes, named after the control that shows it. A check box holds
-// 0 unticked, 1 ticked or 2 greyed; an action runs only when its box holds exactly 1.
+// A TCP port; 0 stands for a text that is no port (empty, not a number, out of range).
+using Port = quint16;
+
+// The port a text names: a whole number from 1 to 65535, blanks around it allowed; else 0.
+Port portFromText(const QString& text);
+// The text of a port as a box and the settings file show it; empty for 0.
+QString portText(Port port);
+
+enum class EmailSecurity {
+    None,        // plain text, port 25
+    StartTls,    // the greeting, EHLO and STARTTLS in the clear, then TLS; port 587
+    ImplicitTls, // TLS from the first byte; port 465
+};
+
+struct EmailSettings {
+    bool enabled = false;
+    QString recipient;
+    QString server;
+    Port port = 25;
+    QString sender;
+    bool authenticate = false;
+    QString user;
+    QString password;
+    EmailSecurity security = EmailSecurity::None;
+
+    bool operator==(const EmailSettings&) const = default;
+};
+
+struct FtpSettings {
+    bool enabled = false;
+    QString server;
+    Port port = 21;
+    QString user;
+    QString password;
+    QString remotePath = QStringLiteral("/");
+    bool tls = false; // FTPS: AUTH TLS before the log-in
+
+    bool operator==(const FtpSettings&) const = default;
+};
+
+struct DynDnsSettings {
+    bool enabled = false;
+    QString user;
+    QString password;
+    QString hostNames; // one, or several separated by commas
+    QString service;   // host or host:port of a service that speaks the update protocol
+    bool https = true;
+
+    bool operator==(const DynDnsSettings&) const = default;
+};
+
+struct UrlSettings {
+    bool enabled = false;
+    QString url = QStringLiteral("http://"); // with $EXTIP$ and $INTIP$
+
+    bool operator==(const UrlSettings&) const = default;
+};
+
+// Every setting the user makes, each action's apart.
 struct Settings {
-    int chkSendEmail = 0;
-    QString txtEmailRecipient;
-    QString txtSMTPServer;
-    QString txtSMTPport = QStringLiteral("25");
-    QString txtEmailFrom;
-    int chkAuthentication = 0;
-    QString txtSMTPuser;
-    QString txtSMTPpassword;
-    int chkUploadFile = 0;
-    QString txtFileName;
-    QString txtFTPserver;
-    QString txtFTPport = QStringLiteral("21");
-    QString txtFTPusername;
-    QString txtFTPpassword;
-    QString txtFTPpath = QStringLiteral("/");
-    int chkUpdateDynDNS = 0;
-    QString txtDDNSusername;
-    QString txtDDNSpassword;
-    QString txtDDNShostname;
-    int chkExecuteURL = 0;
-    QString txtExecuteURL = QStringLiteral("http://");
-    // 0 none, 1 STARTTLS, 2 SSL/TLS from the first byte
-    int cboSMTPSecurity = 0;
-    int chkFTPS = 0;
-    // Host or host:port of a service that speaks the DynDNS update protocol.
-    QString cboDDNSservice = dynDnsHost();
-    int chkDDNShttps = 1;
+    Settings();
+
+    EmailSettings email;
+    // The address file's name, locally and on the FTP server.
+    QString addressFileName;
+    FtpSettings ftp;
+    DynDnsSettings dynDns;
+    UrlSettings url;
 
     bool operator==(const Settings&) const = default;
 };
-
-// One setting: the name of its control, and where Settings keeps it.
-struct SettingField {
-    const char* control;
-    std::variant<int Settings::*, QString Settings::*> member;
-};
-
-// In the order config.txt keeps them, one a line; a file of an older version holds the first
-// 21, and an older version reads only those.
-inline constexpr int kSettingCount = 25;
-inline constexpr int kFirstSettingLines = 21;
-extern const std::array<SettingField, kSettingCount> kSettingFields;
 
 // The longest text a setting holds: what an edit box takes, and a line of config.txt.
 inline constexpr int kMaxSettingChars = 32767;

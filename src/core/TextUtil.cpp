@@ -4,7 +4,7 @@
 
 namespace quillet {
 
-QString TrimBlanks(const QString& text)
+QString trimBlanks(const QString& text)
 {
     qsizetype first = 0;
     qsizetype last = text.size();
@@ -15,7 +15,7 @@ QString TrimBlanks(const QString& text)
     return text.mid(first, last - first);
 }
 
-QStringList SplitLines(const QString& text, qsizetype maxLines)
+QStringList splitLines(const QString& text, qsizetype maxLines)
 {
     QStringList lines;
     qsizetype start = 0;
@@ -37,7 +37,7 @@ QStringList SplitLines(const QString& text, qsizetype maxLines)
     return lines;
 }
 
-bool IsIPv4Address(QStringView text)
+bool isIPv4Address(QStringView text)
 {
     const QList<QStringView> parts = text.split(QLatin1Char('.'));
     if (parts.size() != 4)
@@ -57,7 +57,7 @@ bool IsIPv4Address(QStringView text)
     return true;
 }
 
-bool IsPlainFileName(const QString& name)
+bool isPlainFileName(const QString& name)
 {
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return false;
@@ -65,12 +65,6 @@ bool IsPlainFileName(const QString& name)
         return c == QLatin1Char('/') || c == QLatin1Char('\\') || c.unicode() < 0x20 ||
                c.unicode() == 0x7f;
     });
-}
-
-QString TrimNull(const QString& text)
-{
-    const qsizetype nul = text.indexOf(QChar(u'\0'));
-    return nul < 0 ? text : text.left(nul);
 }
 
 } // namespace quillet

@@ -1,96 +1,126 @@
 #include "monitor/ActionRunner.h"
 
-#include "actions/DynDnsUpdate.h"
 #include "actions/EmailAction.h"
 #include "actions/FtpUpload.h"
 #include "actions/UrlCall.h"
+#include "core/Clock.h"
 #include "core/Model.h"
-#include "core/RunState.h"
-
-#include <memory>
 
 namespace quillet {
 
-QString NormalisedFtpPath(const QString& path)
+namespace {
+
+QString statusPrefix(Action action, bool success)
 {
-    QString normalised = path;
-    if (!normalised.startsWith(QLatin1Char('/')))
-        normalised.prepend(QLatin1Char('/'));
-    if (!normalised.endsWith(QLatin1Char('/')))
-        normalised.append(QLatin1Char('/'));
-    return normalised;
+    const char* const names[] = {"Send Email", "FTP Upload", "DDNS Update", "URL Execute"};
+    return QLatin1String(names[static_cast<int>(action)]) +
+           (success ? QLatin1String(" Success @ ") : QLatin1String(" Failure @ "));
 }
 
-void ExecuteActions(Model& model, RunState& run, EmailAction& email, RunCause cause,
-                    std::function<void()> done)
+} // namespace
+
+ActionRunner::ActionRunner(Model& model, QObject* parent)
+    : QObject(parent)
+    , model_(model)
+    , email_(new EmailAction(this))
+{
+    connect(email_, &EmailAction::started, &model_, &Model::clearTranscript);
+    connect(email_, &EmailAction::transcript, &model_, &Model::appendTranscript);
+    connect(email_, &EmailAction::progress, this,
+            [this](const QString& reply) { model_.setStatusTip(Action::Email, reply); });
+}
+
+// Each step reads the settings when it starts, so an edit counts from the next step on.
+void ActionRunner::run(RunCause cause, const QString& addressFile, std::function<void()> done)
 {
     // Keeps a second run from being started from the window while one is in progress.
-    model.setRunning(true);
+    model_.setRunning(true);
+    cause_ = cause;
+    addressFile_ = addressFile;
+    done_ = std::move(done);
+    ran_.clear();
+    othersEnded_ = false;
+    sendEmail();
+}
 
-    // Each step reads the settings when it starts, so an edit counts from the next step on.
-    const auto ticked = [&model](int Settings::*box) { return model.settings().*box == 1; };
-    // The actions that ran, by status line, for the tray to tell which of them failed.
-    auto ran = std::make_shared<QList<std::size_t>>();
-    const auto end = [&model, &email, ran, done = std::move(done)] {
-        const auto finish = [&model, ran, done] {
-            static const QStringList names = {QStringLiteral("E-mail"), QStringLiteral("FTP"),
-                                              QStringLiteral("DynDNS"), QStringLiteral("URL")};
-            QStringList failed;
-            for (const std::size_t index : *ran) {
-                if (!model.status(index).success)
-                    failed << names.at(static_cast<qsizetype>(index));
-            }
-            model.setFailedActions(failed);
-            model.setRunning(false);
-            done();
-        };
-        if (!email.busy())
-            return finish();
-        auto once = std::make_shared<QMetaObject::Connection>();
-        *once = QObject::connect(&email, &EmailAction::finished, &email, [once, finish] {
-            QObject::disconnect(*once);
-            finish();
-        });
-    };
-    const auto url = [&model, ticked, ran, end] {
-        if (!ticked(&Settings::chkExecuteURL))
-            return end();
-        ran->append(3);
-        ExecuteURL(model, model.settings().txtExecuteURL, [&model, end](const QString& answer) {
-            model.setStatusTip(3, answer);
-            end();
-        });
-    };
-    const auto dynDns = [&model, &run, cause, ticked, ran, url] {
-        if (!ticked(&Settings::chkUpdateDynDNS))
-            return url();
-        ran->append(2);
-        UpdateDynDNS(model, run.DynDnsHeld, cause == RunCause::User, url);
-    };
-
-    // Only starts the dialogue; the server's replies drive it while the others run.
-    if (ticked(&Settings::chkSendEmail)) {
-        ran->append(0);
-        email.SendEmail();
+void ActionRunner::sendEmail()
+{
+    if (model_.settings().email.enabled) {
+        ran_.append(Action::Email);
+        // Only starts the dialogue; the server's replies drive it while the others run.
+        email_->send(model_.settings().email, model_.addresses(), model_.hostName(),
+                     [this](const Outcome& outcome) {
+                         report(Action::Email, outcome);
+                         finish();
+                     });
     }
+    uploadFile();
+}
 
-    if (!ticked(&Settings::chkUploadFile))
-        return dynDns();
-    ran->append(1);
+void ActionRunner::uploadFile()
+{
+    if (!model_.settings().ftp.enabled)
+        return updateDynDns();
+    ran_.append(Action::Ftp);
     // Written back so the user sees, and the settings file keeps, what was used.
-    Settings settings = model.settings();
-    settings.txtFTPpath = NormalisedFtpPath(settings.txtFTPpath);
-    model.setSettings(settings);
-    FtpUpload(settings.txtFTPserver, settings.txtFTPport, settings.txtFTPusername,
-              settings.txtFTPpassword, settings.txtFTPpath, run.IPFilePath, settings.chkFTPS == 1,
-              [&model, dynDns](bool stored, const QString& reply) {
-                  model.showStatus(1,
-                                   stored ? QStringLiteral("FTP Upload Success @ ")
-                                          : QStringLiteral("FTP Upload Failure @ "),
-                                   stored);
-                  model.setStatusTip(1, reply);
-                  dynDns();
-              });
+    Settings settings = model_.settings();
+    settings.ftp.remotePath = normalisedFtpPath(settings.ftp.remotePath);
+    model_.setSettings(settings);
+    quillet::uploadFile(settings.ftp, addressFile_, [this](const Outcome& outcome) {
+        report(Action::Ftp, outcome);
+        updateDynDns();
+    });
+}
+
+void ActionRunner::updateDynDns()
+{
+    if (!model_.settings().dynDns.enabled)
+        return callUrl();
+    ran_.append(Action::DynDns);
+    dynDns_.update(model_.settings().dynDns, model_.addresses().external, cause_,
+                   [this](const std::optional<Outcome>& outcome) {
+                       if (outcome)
+                           report(Action::DynDns, *outcome);
+                       callUrl();
+                   });
+}
+
+void ActionRunner::callUrl()
+{
+    const auto ended = [this] {
+        othersEnded_ = true;
+        finish();
+    };
+    if (!model_.settings().url.enabled)
+        return ended();
+    ran_.append(Action::Url);
+    quillet::callUrl(model_.settings().url, model_.addresses(),
+                     [this, ended](const Outcome& outcome) {
+                         report(Action::Url, outcome);
+                         ended();
+                     });
+}
+
+// The run ends when the others and the e-mail have all ended, whichever ends last.
+void ActionRunner::finish()
+{
+    if (!othersEnded_ || email_->busy() || !done_)
+        return;
+    QStringList failed;
+    for (const Action action : ran_) {
+        if (!model_.status(action).success)
+            failed << actionName(action);
+    }
+    model_.setFailedActions(failed);
+    model_.setRunning(false);
+    if (auto done = std::exchange(done_, nullptr))
+        done();
+}
+
+void ActionRunner::report(Action action, const Outcome& outcome)
+{
+    model_.setStatus(action, {statusPrefix(action, outcome.success) + nowStamp(), outcome.success,
+                              outcome.detail});
 }
 
 } // namespace quillet

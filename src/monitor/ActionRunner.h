@@ -1,5 +1,9 @@
 #pragma once
 
+#include "actions/DynDnsUpdate.h"
+#include "core/Action.h"
+
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -8,17 +12,41 @@ namespace quillet {
 
 class EmailAction;
 class Model;
-struct RunState;
-enum class RunCause;
 
-// The remote directory as the upload needs it: beginning and ending with "/".
-QString NormalisedFtpPath(const QString& path);
+// Runs every ticked action once, in their order: the e-mail is started first and goes on by
+// itself; the FTP upload, the DynDNS update and the URL call follow one another, each when
+// the one before it has ended. A failed action never stops the later ones. Each outcome
+// becomes its status line; when all of them, the e-mail included, have ended, the tray
+// learns which failed. Until then the model says a run is under way.
+class ActionRunner : public QObject {
+    Q_OBJECT
 
-// Runs every ticked action once: the e-mail is started first and goes on by itself; the FTP
-// upload, the DynDNS update and the URL call follow one another, each starting when the one
-// before it has ended. A failed action never stops the later ones. `done` comes when all of
-// them, the e-mail included, have ended; until then the model says a run is under way.
-void ExecuteActions(Model& model, RunState& run, EmailAction& email, RunCause cause,
-                    std::function<void()> done);
+public:
+    explicit ActionRunner(Model& model, QObject* parent = nullptr);
+
+    // `addressFile` is what the FTP upload sends.
+    void run(RunCause cause, const QString& addressFile, std::function<void()> done);
+
+    EmailAction& email() { return *email_; }
+
+private:
+    void sendEmail();
+    void uploadFile();
+    void updateDynDns();
+    void callUrl();
+    void finish();
+
+    void report(Action action, const Outcome& outcome);
+
+    Model& model_;
+    EmailAction* email_;
+    DynDnsUpdate dynDns_;
+    // The run under way.
+    RunCause cause_ = RunCause::Change;
+    QString addressFile_;
+    std::function<void()> done_;
+    QList<Action> ran_;
+    bool othersEnded_ = false; // the FTP upload, the DynDNS update and the URL call
+};
 
 } // namespace quillet

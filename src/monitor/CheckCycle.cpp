@@ -1,13 +1,12 @@
 #include "monitor/CheckCycle.h"
 
 #include "address/AddressLookup.h"
-#include "core/Ansi.h"
-#include "core/DateText.h"
+#include "core/Clock.h"
 #include "core/Model.h"
-#include "core/RunState.h"
 #include "core/TextUtil.h"
-#include "core/Warn.h"
+#include "core/Windows1252.h"
 #include "platform/FileAccess.h"
+#include "platform/Log.h"
 #include "platform/Paths.h"
 
 namespace quillet {
@@ -16,78 +15,101 @@ namespace {
 
 const QString kUnknownAddress = QStringLiteral("0.0.0.0");
 
-// Replaced whole every time; forced to disk only when it says something new.
-void writeAddressFile(RunState& run, const QString& external, const QString& internal)
-{
-    const QByteArray content = toAnsi(external) + "\r\n" + toAnsi(internal) + "\r\n";
-    const bool known = run.AddressFileWritten == std::pair(run.IPFilePath, content);
-    QString error;
-    if (platform::writeOwnFile(run.IPFilePath, content, &error, !known)) {
-        run.AddressFileWritten = {run.IPFilePath, content};
-    } else {
-        warn(error);
-        run.AddressFileWritten = {};
-    }
-}
-
 void appendToChangeLog(const QString& line)
 {
     QString error;
     if (!platform::appendToOwnFile(platform::dataFile(QStringLiteral("ipchange.log")),
-                                   toAnsi(line) + "\r\n", &error))
+                                   toWindows1252(line) + "\r\n", &error))
         warn(error);
 }
 
 } // namespace
 
-QString ChangeLogLine(const QString& stamp, const QString& oldExternal, const QString& oldInternal,
-                      const QString& newExternal, const QString& newInternal)
+QString changeLogLine(const QString& stamp, const Addresses& before, const Addresses& now)
 {
-    return stamp + QStringLiteral(": ") + oldExternal + QLatin1Char(',') + oldInternal +
-           QStringLiteral(" changed to ") + newExternal + QLatin1Char(',') + newInternal;
+    return stamp + QStringLiteral(": ") + before.external + QLatin1Char(',') + before.internal +
+           QStringLiteral(" changed to ") + now.external + QLatin1Char(',') + now.internal;
 }
 
-void CheckIPChange(Model& model, RunState& run, const std::function<void()>& executeActions,
-                   std::function<void()> done)
+CheckCycle::CheckCycle(Model& model)
+    : model_(model)
 {
-    GetExternalIP([&model, &run, executeActions,
-                   done = std::move(done)](const std::optional<QString>& lookedUp) {
-        const QString internal = TrimBlanks(GetInternalIP());
+}
+
+void CheckCycle::useAddressFileName(const QString& name)
+{
+    // A name that would lead out of the folder is refused (the window says so); the last
+    // good one stays in force.
+    if (isPlainFileName(name))
+        addressFilePath_ = platform::dataFile(name);
+    else if (addressFilePath_.isEmpty())
+        addressFilePath_ = platform::dataFile(QStringLiteral("ip.txt"));
+}
+
+bool CheckCycle::loadPreviousAddresses()
+{
+    const QString name = model_.settings().addressFileName;
+    if (!isPlainFileName(name))
+        return true;
+    useAddressFileName(name);
+    const platform::FileRead file = platform::readOwnFile(addressFilePath_, 64 * 1024);
+    if (!file.ok) {
+        if (file.exists)
+            warn(file.error);
+        return file.exists;
+    }
+    const QStringList lines = splitLines(fromWindows1252(file.bytes), 2);
+    lastKnown_.external = trimBlanks(lines.value(0));
+    lastKnown_.internal = trimBlanks(lines.value(1));
+    model_.setAddresses(lastKnown_);
+    return true;
+}
+
+// Replaced whole every time; forced to disk only when it says something new.
+void CheckCycle::writeAddressFile(const Addresses& addresses)
+{
+    const QByteArray content =
+        toWindows1252(addresses.external) + "\r\n" + toWindows1252(addresses.internal) + "\r\n";
+    const bool known = writtenPath_ == addressFilePath_ && writtenContent_ == content;
+    QString error;
+    if (platform::writeOwnFile(addressFilePath_, content, &error, !known)) {
+        writtenPath_ = addressFilePath_;
+        writtenContent_ = content;
+    } else {
+        warn(error);
+        writtenPath_.clear();
+    }
+}
+
+void CheckCycle::check(std::function<void(bool changed)> done)
+{
+    lookUpExternalAddress([this, done = std::move(done)](const std::optional<QString>& lookedUp) {
+        const QString internal = trimBlanks(internalAddress());
         if (!lookedUp) {
             // An outage: shown, but the addresses later checks compare with stay those of the
             // last check that knew its address, so a change across the outage is still seen.
-            model.setAddresses(kUnknownAddress, internal);
-            done();
-            return;
+            model_.setAddresses({kUnknownAddress, internal});
+            return done(false);
         }
-        const QString external = *lookedUp;
-        model.setAddresses(external, internal);
-        Settings settings = model.settings();
-        if (TrimBlanks(settings.txtFileName).isEmpty()) {
-            settings.txtFileName = QStringLiteral("ip.txt");
-            model.setSettings(settings);
+        const Addresses now{*lookedUp, internal};
+        model_.setAddresses(now);
+        if (trimBlanks(model_.settings().addressFileName).isEmpty()) {
+            Settings settings = model_.settings();
+            settings.addressFileName = QStringLiteral("ip.txt");
+            model_.setSettings(settings);
         }
-        // A name that would lead out of the program's folder is refused (the window says
-        // so); the last good one stays in force.
-        if (IsPlainFileName(settings.txtFileName))
-            run.IPFilePath = platform::dataFile(settings.txtFileName);
-        else if (run.IPFilePath.isEmpty())
-            run.IPFilePath = platform::dataFile(QStringLiteral("ip.txt"));
-        writeAddressFile(run, external, internal);
+        useAddressFileName(model_.settings().addressFileName);
+        writeAddressFile(now);
 
         // The page's own "0.0.0.0" is no address either: nothing to compare it with.
-        if (external != kUnknownAddress) {
-            if (run.PrevExternalIP != kUnknownAddress &&
-                (external != run.PrevExternalIP || internal != run.PrevInternalIP)) {
-                appendToChangeLog(ChangeLogLine(NowStamp(), run.PrevExternalIP, run.PrevInternalIP,
-                                                external, internal));
-                if (executeActions)
-                    executeActions();
-            }
-            run.PrevExternalIP = external;
-            run.PrevInternalIP = internal;
+        bool changed = false;
+        if (now.external != kUnknownAddress) {
+            changed = lastKnown_.external != kUnknownAddress && now != lastKnown_;
+            if (changed)
+                appendToChangeLog(changeLogLine(nowStamp(), lastKnown_, now));
+            lastKnown_ = now;
         }
-        done();
+        done(changed);
     });
 }
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "core/Action.h"
+
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
@@ -7,18 +10,38 @@
 namespace quillet {
 
 class Model;
-struct RunState;
-
-// One complete check: looks both addresses up, shows them, rewrites the address file,
-// and on a change between two known external addresses appends to "ipchange.log" and
-// calls `executeActions`; then `done`. A failed lookup shows "0.0.0.0" and changes nothing
-// else: the addresses compared with stay those of the last check that knew its external
-// address. The window never waits for it: the lookup runs on the event loop.
-void CheckIPChange(Model& model, RunState& run, const std::function<void()>& executeActions,
-                   std::function<void()> done);
 
 // One line of "ipchange.log", without its line end.
-QString ChangeLogLine(const QString& stamp, const QString& oldExternal, const QString& oldInternal,
-                      const QString& newExternal, const QString& newInternal);
+QString changeLogLine(const QString& stamp, const Addresses& before, const Addresses& now);
+
+// The check: looks both addresses up, shows them, rewrites the address file and, on a
+// change between two known external addresses, appends to "ipchange.log". A failed lookup
+// shows "0.0.0.0" and changes nothing else: the addresses compared with stay those of the
+// last check that knew its external address. Nothing here waits: the lookup runs on the
+// event loop.
+class CheckCycle {
+public:
+    explicit CheckCycle(Model& model);
+
+    // At start-up: the addresses of the last run, from the address file the settings name.
+    // False when the settings name one that does not exist yet.
+    bool loadPreviousAddresses();
+    // One check; `done` says whether it found a change.
+    void check(std::function<void(bool changed)> done);
+    // The address file as the last check (or the start) named it; empty before that.
+    QString addressFilePath() const { return addressFilePath_; }
+
+private:
+    void useAddressFileName(const QString& name);
+    void writeAddressFile(const Addresses& addresses);
+
+    Model& model_;
+    // The addresses of the last check that knew its external address.
+    Addresses lastKnown_;
+    QString addressFilePath_;
+    // The address file as last written, so that an unchanged one is not forced to disk again.
+    QString writtenPath_;
+    QByteArray writtenContent_;
+};
 
 } // namespace quillet

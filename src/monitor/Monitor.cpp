@@ -1,19 +1,15 @@
 #include "monitor/Monitor.h"
 
-#include "core/RunState.h"
-#include "monitor/ActionRunner.h"
-#include "monitor/CheckCycle.h"
-
 namespace quillet {
 
-Monitor::Monitor(Model& model, RunState& run, EmailAction& email, QObject* parent)
+Monitor::Monitor(Model& model, QObject* parent)
     : QObject(parent)
-    , actionRunner([&model, &run, &email](RunCause cause, std::function<void()> done) {
-        ExecuteActions(model, run, email, cause, std::move(done));
-    })
-    , model_(model)
-    , run_(run)
+    , checkCycle_(model)
+    , actions_(new ActionRunner(model, this))
 {
+    runActions = [this](RunCause cause, std::function<void()> done) {
+        actions_->run(cause, checkCycle_.addressFilePath(), std::move(done));
+    };
 }
 
 void Monitor::requestCheck()
@@ -42,11 +38,14 @@ void Monitor::next()
     // A run asked for by a check's change goes before the next check.
     if (const std::optional<RunCause> cause = std::exchange(runWaiting_, std::nullopt)) {
         busy_ = true;
-        actionRunner(*cause, finished);
+        runActions(*cause, finished);
     } else if (std::exchange(checkWaiting_, false)) {
         busy_ = true;
-        CheckIPChange(
-            model_, run_, [this] { requestRun(RunCause::Change); }, finished);
+        checkCycle_.check([this, finished](bool changed) {
+            if (changed)
+                requestRun(RunCause::Change);
+            finished();
+        });
     }
 }
 

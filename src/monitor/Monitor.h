@@ -1,5 +1,9 @@
 #pragma once
 
+#include "core/Action.h"
+#include "monitor/ActionRunner.h"
+#include "monitor/CheckCycle.h"
+
 #include <QObject>
 
 #include <functional>
@@ -7,10 +11,7 @@
 
 namespace quillet {
 
-class EmailAction;
 class Model;
-struct RunState;
-enum class RunCause;
 
 // Runs the checks and the action runs one at a time, on the event loop. One asked for
 // while another is under way (the timer, "refresh", the button, a detected change) runs
@@ -19,7 +20,7 @@ class Monitor : public QObject {
     Q_OBJECT
 
 public:
-    Monitor(Model& model, RunState& run, EmailAction& email, QObject* parent = nullptr);
+    explicit Monitor(Model& model, QObject* parent = nullptr);
 
     void requestCheck();
     void requestRun(RunCause cause);
@@ -27,8 +28,11 @@ public:
     // Nothing more starts: the program is ending.
     void stop() { stopped_ = true; }
 
-    // Tests watch the action runs through this; ExecuteActions otherwise.
-    std::function<void(RunCause cause, std::function<void()> done)> actionRunner;
+    CheckCycle& checkCycle() { return checkCycle_; }
+    ActionRunner& actions() { return *actions_; }
+
+    // What an action run does; the runner's run, unless a test watches the runs.
+    std::function<void(RunCause cause, std::function<void()> done)> runActions;
 
 signals:
     // Nothing runs and nothing waits.
@@ -37,8 +41,8 @@ signals:
 private:
     void next();
 
-    Model& model_;
-    RunState& run_;
+    CheckCycle checkCycle_;
+    ActionRunner* actions_;
     bool busy_ = false;
     bool stopped_ = false;
     bool checkWaiting_ = false;

@@ -1,6 +1,7 @@
 #include "platform/Autostart.h"
 
 #include "platform/FileAccess.h"
+#include "platform/Paths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,10 +35,7 @@ QString execValue(const QString& program)
 
 QString autostartFile()
 {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/autostart/quillet.desktop");
+    return userConfigFolder() + QStringLiteral("/autostart/quillet.desktop");
 }
 
 bool startsAtLogin()

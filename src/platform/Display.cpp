@@ -1,9 +1,9 @@
 #include "platform/Display.h"
 
+#include "platform/Log.h"
+
 #include <QByteArray>
 #include <QtGlobal>
-
-#include <cstdio>
 
 namespace quillet::platform {
 
@@ -15,8 +15,7 @@ void chooseDisplayPlatform()
     if (!qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return;
     qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
-    std::fputs("quillet: no display found; running without a window (Qt offscreen platform)\n",
-               stderr);
+    warn(QStringLiteral("no display found; running without a window (Qt offscreen platform)"));
 #endif
 }
 

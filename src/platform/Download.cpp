@@ -1,6 +1,7 @@
 #include "platform/Download.h"
 
 #include "platform/CurlMulti.h"
+#include "platform/TestHooks.h"
 #include "platform/VersionInfo.h"
 
 namespace quillet::platform {
@@ -8,12 +9,6 @@ namespace quillet::platform {
 namespace {
 
 constexpr qsizetype kMaxErrorBody = 64 * 1024;
-
-TransferTimeouts& timeoutsSetting()
-{
-    static TransferTimeouts timeouts;
-    return timeouts;
-}
 
 long responseCode(CURL* curl)
 {
@@ -114,12 +109,7 @@ private:
 
 TransferTimeouts transferTimeouts()
 {
-    return timeoutsSetting();
-}
-
-void setTransferTimeoutsForTesting(TransferTimeouts timeouts)
-{
-    timeoutsSetting() = timeouts;
+    return hookedOr(&TestHooks::transferTimeouts, [] { return TransferTimeouts{}; });
 }
 
 void download(const DownloadRequest& request, std::function<void(const DownloadResult&)> done)

@@ -40,6 +40,5 @@ struct TransferTimeouts {
     std::chrono::milliseconds total{30000};
 };
 TransferTimeouts transferTimeouts();
-void setTransferTimeoutsForTesting(TransferTimeouts timeouts);
 
 } // namespace quillet::platform

@@ -8,7 +8,8 @@ namespace quillet::platform {
 // Quillet's own files: only regular files are read or written, never through a symbolic
 // link, a FIFO, a device or a directory; every file created is readable by its owner only,
 // whatever the umask; a write that fails leaves the old file whole. Each failure comes back
-// as a sentence naming the file.
+// as a sentence naming the file. Ours rather than QFile and QSaveFile, which follow a link
+// when they open a file and give a new one the umask's permissions until it is whole.
 
 struct FileRead {
     bool exists = false; // something is there under that name

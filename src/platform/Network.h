@@ -3,8 +3,6 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
-
 namespace quillet::platform {
 
 // One network adapter as the platform lists it, with its first IPv4 address as
@@ -20,9 +18,5 @@ QList<Adapter> adapterList();
 
 // The computer's host name as the platform reports it; may be empty.
 QString hostName();
-
-// Tests replace the platform's answers.
-void setAdapterListSourceForTesting(std::function<QList<Adapter>()> source);
-void setHostNameSourceForTesting(std::function<QString()> source);
 
 } // namespace quillet::platform

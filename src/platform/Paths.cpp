@@ -1,8 +1,11 @@
 #include "platform/Paths.h"
 
+#include "platform/TestHooks.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <algorithm>
 
@@ -12,12 +15,6 @@
 namespace quillet::platform {
 
 namespace {
-
-QString& overrideDir()
-{
-    static QString dir;
-    return dir;
-}
 
 struct Folders {
     QString settings;
@@ -36,13 +33,21 @@ bool installedLayout(const QString& dir)
     });
 }
 
-// $XDG_<kind>_HOME/quillet, or its default under the home folder; made owner-only.
-QString xdgFolder(const char* variable, const char* fallback)
+// The XDG base directories must be absolute; a relative one is to be ignored (XDG Base
+// Directory Specification), which Qt 6.4 does not do.
+void ignoreRelativeXdgFolders()
 {
-    QString base = qEnvironmentVariable(variable);
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QLatin1Char('/') + QLatin1String(fallback);
-    const QString folder = base + QStringLiteral("/quillet");
+    for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
+        if (QDir::isRelativePath(qEnvironmentVariable(variable)))
+            qunsetenv(variable);
+    }
+}
+
+// <location>/quillet, made owner-only.
+QString xdgFolder(QStandardPaths::StandardLocation location)
+{
+    ignoreRelativeXdgFolders();
+    const QString folder = QStandardPaths::writableLocation(location) + QStringLiteral("/quillet");
     if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
         ::chmod(QFile::encodeName(folder).constData(), S_IRWXU);
     return folder;
@@ -60,8 +65,8 @@ const Folders& folders()
             writable &&
             (QFileInfo(dir + QStringLiteral("/config.txt")).exists() || !installedLayout(dir));
         decided = ownFolder ? Folders{dir, dir}
-                            : Folders{xdgFolder("XDG_CONFIG_HOME", ".config"),
-                                      xdgFolder("XDG_DATA_HOME", ".local/share")};
+                            : Folders{xdgFolder(QStandardPaths::GenericConfigLocation),
+                                      xdgFolder(QStandardPaths::GenericDataLocation)};
     }
     return decided;
 }
@@ -70,14 +75,14 @@ const Folders& folders()
 
 QString programDirectory()
 {
-    if (!overrideDir().isEmpty())
-        return overrideDir();
-    // Asked for before the application object exists, when a second copy looks for the
-    // first: Linux tells it all the same.
-    if (QCoreApplication::instance() == nullptr &&
-        QFileInfo::exists(QStringLiteral("/proc/self/exe")))
-        return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+    return hookedOr(&TestHooks::programDirectory, [] {
+        // Asked for before the application object exists, when a second copy looks for the
+        // first: Linux tells it all the same.
+        if (QCoreApplication::instance() == nullptr &&
+            QFileInfo::exists(QStringLiteral("/proc/self/exe")))
+            return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
+        return QCoreApplication::applicationDirPath();
+    });
 }
 
 QString settingsFolder()
@@ -92,17 +97,18 @@ QString dataFolder()
 
 QString settingsFile(const QString& name)
 {
-    return settingsFolder() + QDir::separator() + name;
+    return settingsFolder() + QLatin1Char('/') + name;
 }
 
 QString dataFile(const QString& name)
 {
-    return dataFolder() + QDir::separator() + name;
+    return dataFolder() + QLatin1Char('/') + name;
 }
 
-void setProgramDirectoryForTesting(const QString& dir)
+QString userConfigFolder()
 {
-    overrideDir() = QDir::toNativeSeparators(dir);
+    ignoreRelativeXdgFolders();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
 } // namespace quillet::platform

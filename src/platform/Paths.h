@@ -17,7 +17,7 @@ QString dataFolder();
 QString settingsFile(const QString& name);
 QString dataFile(const QString& name);
 
-// Tests run the program in a temporary directory; the folders are decided anew.
-void setProgramDirectoryForTesting(const QString& dir);
+// $XDG_CONFIG_HOME, or its default under the home folder.
+QString userConfigFolder();
 
 } // namespace quillet::platform

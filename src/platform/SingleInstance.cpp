@@ -1,5 +1,7 @@
 #include "platform/SingleInstance.h"
 
+#include "platform/Log.h"
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -9,7 +11,6 @@
 #include <QThread>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -21,8 +22,8 @@ namespace quillet::platform {
 namespace {
 void warnLock(const QString& path, const char* why)
 {
-    std::fprintf(stderr, "quillet: %s: %s; another copy would not be noticed\n",
-                 QFile::encodeName(path).constData(), why);
+    warn(QStringLiteral("%1: %2; another copy would not be noticed")
+             .arg(path, QString::fromLocal8Bit(why)));
 }
 } // namespace
 
@@ -35,6 +36,8 @@ SingleInstance::SingleInstance(const QString& settingsFolder)
             QString::fromLatin1(
                 QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
 
+    // flock() rather than QLockFile: the kernel lets go of it however a copy ends, where
+    // QLockFile guesses from a PID and the age of its file whether a lock is stale.
     const QString lock = settingsFolder + QStringLiteral("/quillet.lock");
     lockFd_ = ::open(QFile::encodeName(lock).constData(),
                      O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, S_IRUSR | S_IWUSR);

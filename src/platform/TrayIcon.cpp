@@ -1,5 +1,7 @@
 #include "platform/TrayIcon.h"
 
+#include "platform/TestHooks.h"
+
 #include <QCursor>
 #include <QGuiApplication>
 #include <QIcon>
@@ -12,29 +14,19 @@
 namespace quillet::platform {
 
 namespace {
-std::optional<TrayPresence>& presenceOverride()
-{
-    static std::optional<TrayPresence> presence;
-    return presence;
-}
-
 // Where a notification area's coming cannot be watched, how often to look for one.
 constexpr int kLookAgainMs = 60000;
 } // namespace
 
 TrayPresence trayPresence()
 {
-    if (presenceOverride())
-        return *presenceOverride();
-    if (QGuiApplication::platformName() == QLatin1String("offscreen") ||
-        QGuiApplication::platformName() == QLatin1String("minimal"))
-        return TrayPresence::Headless;
-    return QSystemTrayIcon::isSystemTrayAvailable() ? TrayPresence::Present : TrayPresence::Missing;
-}
-
-void setTrayPresenceForTesting(std::optional<TrayPresence> presence)
-{
-    presenceOverride() = presence;
+    return hookedOr(&TestHooks::trayPresence, [] {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen") ||
+            QGuiApplication::platformName() == QLatin1String("minimal"))
+            return TrayPresence::Headless;
+        return QSystemTrayIcon::isSystemTrayAvailable() ? TrayPresence::Present
+                                                        : TrayPresence::Missing;
+    });
 }
 
 QIcon programIcon()

@@ -5,7 +5,6 @@
 #include <QString>
 
 #include <memory>
-#include <optional>
 
 class QIcon;
 class QSystemTrayIcon;
@@ -17,7 +16,6 @@ namespace quillet::platform {
 // nothing to anyone (Qt's offscreen platform), where no icon and no window can be seen.
 enum class TrayPresence { Present, Missing, Headless };
 TrayPresence trayPresence();
-void setTrayPresenceForTesting(std::optional<TrayPresence> presence);
 
 // The program's icon in every size it ships, for the window.
 QIcon programIcon();

@@ -4,7 +4,7 @@
 
 namespace quillet::platform {
 
-// The program's version record: what a Windows build reads from its resources.
+// The program's version record, fixed when it is built.
 struct VersionRecord {
     QString companyName;
     QString productName;
@@ -14,6 +14,9 @@ struct VersionRecord {
 };
 
 VersionRecord versionRecord();
+
+// Company, product and version: "Tarnwick Quillet 1.0.0", the window's title.
+QString versionTitle();
 
 // "Tarnwick Quillet/1.0.0", sent with every HTTP request.
 QString userAgent();

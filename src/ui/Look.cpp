@@ -1,9 +1,9 @@
 #include "ui/Look.h"
 
-#include "ui/frmMain.h"
+#include "ui/MainWindow.h"
+#include "ui_MainWindow.h"
 
 #include <QApplication>
-#include <QColor>
 #include <QFont>
 #include <QPalette>
 
@@ -13,7 +13,6 @@ namespace {
 
 const QColor kTeal(0, 64, 64);
 const QColor kGrey(64, 64, 64);
-const QColor kGreen(0, 255, 0);
 
 // The designed faces where the system has them; otherwise a sans-serif of about their width,
 // and failing that fontconfig's closest sans-serif.
@@ -55,74 +54,70 @@ void darkBox(QWidget* box, const QColor& text)
 
 } // namespace
 
-void applyLook(frmMain& f)
+void applyLook(MainWindow& window)
 {
-    colour(&f, QPalette::Window, Qt::black, true);
-    for (QFrame* shape : {f.Shape1, f.Shape2, f.Shape3, f.Shape4})
-        colour(shape, QPalette::Window, kTeal, true);
-    colour(f.Shape5, QPalette::Window, kGrey, true);
+    Ui::MainWindow& ui = window.ui();
+    colour(&window, QPalette::Window, Qt::black, true);
+    for (QFrame* panel : {ui.emailPanel, ui.ftpPanel, ui.urlPanel, ui.dynDnsPanel})
+        colour(panel, QPalette::Window, kTeal, true);
+    colour(ui.addressPanel, QPalette::Window, kGrey, true);
 
     // Captions sit on the panels (or the black window) and take their background.
-    const QFont tahoma = designFont("Tahoma", 8.25);
-    for (QWidget* w : std::initializer_list<QWidget*>{f.chkSendEmail,    f.lblEmailFrom,
-                                                      f.lblSMTPServer,   f.lblSMTPport,
-                                                      f.lblSMTPSecurity, f.chkAuthentication,
-                                                      f.lblSMTPuser,     f.lblSMTPPassword,
-                                                      f.chkUploadFile,   f.Label1,
-                                                      f.lblFTPserver,    f.lblFTPport,
-                                                      f.lblFTPusername,  f.lblFTPpassword,
-                                                      f.lblFTPpath,      f.chkExecuteURL,
-                                                      f.chkUpdateDynDNS, f.lblDDNSservice,
-                                                      f.chkDDNShttps,    f.chkFTPS,
-                                                      f.lblDDNSusername, f.lblDDNSpassword,
-                                                      f.lblDDNShostname, f.lblExternalIP,
-                                                      f.lblInternalIP,   f.lblViewIPChangeLog,
-                                                      f.Label3,          f.Label2,
-                                                      f.lblHyperlink}) {
-        w->setFont(tahoma);
+    const QFont regular = designFont("Tahoma", 8.25);
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui.sendEmailCheck,  ui.senderLabel,         ui.smtpServerLabel, ui.smtpPortLabel,
+             ui.securityLabel,   ui.authenticateCheck,   ui.smtpUserLabel,   ui.smtpPasswordLabel,
+             ui.uploadCheck,     ui.toFtpServerLabel,    ui.ftpServerLabel,  ui.ftpPortLabel,
+             ui.ftpUserLabel,    ui.ftpPasswordLabel,    ui.ftpPathLabel,    ui.urlCheck,
+             ui.dynDnsCheck,     ui.serviceLabel,        ui.httpsCheck,      ui.ftpsCheck,
+             ui.dynDnsUserLabel, ui.dynDnsPasswordLabel, ui.dynDnsHostLabel, ui.externalLabel,
+             ui.internalLabel,   ui.viewLogLink,         ui.statusCaption,   ui.headline,
+             ui.makerLink,       ui.transcriptCaption}) {
+        w->setFont(regular);
         colour(w, QPalette::WindowText, Qt::white);
     }
     for (QWidget* box : std::initializer_list<QWidget*>{
-             f.txtEmailRecipient, f.txtEmailFrom, f.txtSMTPServer, f.txtSMTPport, f.txtSMTPuser,
-             f.txtSMTPpassword, f.txtFileName, f.txtFTPserver, f.txtFTPport, f.txtFTPusername,
-             f.txtFTPpassword, f.txtFTPpath, f.txtExecuteURL, f.txtDDNSusername, f.txtDDNSpassword,
-             f.txtDDNShostname, f.cboSMTPSecurity, f.cboDDNSservice}) {
-        box->setFont(tahoma);
+             ui.recipientEdit, ui.senderEdit, ui.smtpServerEdit, ui.smtpPortEdit, ui.smtpUserEdit,
+             ui.smtpPasswordEdit, ui.fileNameEdit, ui.ftpServerEdit, ui.ftpPortEdit, ui.ftpUserEdit,
+             ui.ftpPasswordEdit, ui.ftpPathEdit, ui.urlEdit, ui.dynDnsUserEdit,
+             ui.dynDnsPasswordEdit, ui.dynDnsHostEdit, ui.securityCombo, ui.serviceCombo}) {
+        box->setFont(regular);
         darkBox(box, Qt::white);
     }
-    for (QWidget* address : {f.txtExternalIP, f.txtInternalIP}) {
+    for (QWidget* address : {ui.externalAddressEdit, ui.internalAddressEdit}) {
         address->setFont(designFont("MS Sans Serif", 8.25, true));
-        darkBox(address, kGreen);
+        darkBox(address, kSuccessColour);
     }
     // A disabled "Use Authentication" greys its caption.
-    QPalette auth = f.chkAuthentication->palette();
+    QPalette auth = ui.authenticateCheck->palette();
     auth.setColor(QPalette::Disabled, QPalette::WindowText, QColor(160, 160, 160));
-    f.chkAuthentication->setPalette(auth);
+    ui.authenticateCheck->setPalette(auth);
 
     const QFont bold = designFont("Tahoma", 8.25, true);
-    for (QWidget* w : std::initializer_list<QWidget*>{f.lblExternalIP, f.lblInternalIP, f.Label3,
-                                                      f.lblHostNameCaption, f.cmdUploadNow})
+    for (QWidget* w : std::initializer_list<QWidget*>{ui.externalLabel, ui.internalLabel,
+                                                      ui.statusCaption, ui.computerNameCaption,
+                                                      ui.executeButton, ui.transcriptCaption})
         w->setFont(bold);
-    f.lblViewIPChangeLog->setFont(designFont("Tahoma", 8.25, true, true));
-    f.lblViewIPChangeLog->setCursor(Qt::PointingHandCursor);
-    f.lblHyperlink->setFont(designFont("Tahoma", 9.75, true, true));
-    f.lblHyperlink->setCursor(Qt::PointingHandCursor);
-    f.Label2->setFont(designFont("Tahoma", 9, true));
-    colour(f.lblHostNameCaption, QPalette::WindowText, QColor(224, 224, 224));
+    ui.viewLogLink->setFont(designFont("Tahoma", 8.25, true, true));
+    ui.viewLogLink->setCursor(Qt::PointingHandCursor);
+    ui.makerLink->setFont(designFont("Tahoma", 9.75, true, true));
+    ui.makerLink->setCursor(Qt::PointingHandCursor);
+    ui.headline->setFont(designFont("Tahoma", 9, true));
+    colour(ui.computerNameCaption, QPalette::WindowText, QColor(224, 224, 224));
 
-    f.lblHostName->setFont(designFont("Tahoma", 11.25, true));
-    colour(f.lblHostName, QPalette::WindowText, kGreen);
-    colour(f.lblHostName, QPalette::Window, QColor(0, 64, 0), true);
+    ui.computerName->setFont(designFont("Tahoma", 11.25, true));
+    colour(ui.computerName, QPalette::WindowText, kSuccessColour);
+    colour(ui.computerName, QPalette::Window, QColor(0, 64, 0), true);
 
-    // Status text colour stays with the palette's WindowText, which the window sets.
-    f.lblSaveProblem->setFont(bold);
-    colour(f.lblSaveProblem, QPalette::WindowText, QColor(255, 0, 0));
-    for (QLabel* status : f.lblStatus) {
+    // A status line's text colour is the palette's WindowText, which the window sets.
+    ui.saveProblemLabel->setFont(bold);
+    colour(ui.saveProblemLabel, QPalette::WindowText, kFailureColour);
+    for (QLabel* status : {ui.emailStatus, ui.ftpStatus, ui.dynDnsStatus, ui.urlStatus}) {
         status->setFont(bold);
         colour(status, QPalette::WindowText, Qt::white);
         colour(status, QPalette::Window, kGrey, true);
     }
-    f.txtSMTPlog->setPalette(QApplication::palette(f.txtSMTPlog));
+    ui.transcriptView->setPalette(QApplication::palette(ui.transcriptView));
 }
 
 } // namespace quillet

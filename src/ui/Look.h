@@ -1,16 +1,17 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QColor>
 
 namespace quillet {
 
-class frmMain;
+class MainWindow;
 
-// The status lines' designed size; a line that does not fit shrinks from it.
-inline constexpr qreal kStatusPoints = 8.25;
+// An action's status line, and a refused entry: pure green and pure red.
+inline const QColor kSuccessColour{0, 255, 0};
+inline const QColor kFailureColour{255, 0, 0};
 
 // The window's designed look: light captions and edit boxes on black, teal panels, the
 // addresses in green, the designed faces (or the nearest the system has).
-void applyLook(frmMain& form);
+void applyLook(MainWindow& window);
 
 } // namespace quillet

@@ -2,53 +2,54 @@
 
 #include <QMenu>
 
+#include <array>
+
 class QAction;
 
 namespace quillet {
 
 class Model;
 
-// The tray icon's popup menu and the window states it follows: Restore, Move, Size,
-// Minimize and Maximize act on the window as its system menu would, Start at login edits
-// the autostart entry, Close closes the window.
+enum class WindowState { Normal, Minimized, Maximized };
+// A hidden window counts as minimised: it is in the tray.
+WindowState windowStateOf(const QWidget& window);
+
+// The tray icon's popup menu: Restore, Move, Size, Minimize and Maximize act on the window as
+// its system menu would, Start at login edits the autostart entry, Close closes the window.
+// Restore out of the tray is the tray's own: restoreRequested() asks it.
 class TrayMenu : public QMenu {
     Q_OBJECT
 
 public:
+    enum class Item { Restore, Move, Size, Minimize, Maximize, StartAtLogin, Close };
+
     TrayMenu(QWidget& window, Model& model);
 
-    QAction* mnuTrayRestore;
-    QAction* mnuTrayMove;
-    QAction* mnuTraySize;
-    QAction* mnuTrayMinimize;
-    QAction* mnuTrayMaximize;
-    QAction* mnuTraySep;
-    QAction* mnuTrayStartAtLogin;
-    QAction* mnuTrayClose;
+    QAction* action(Item item) const { return actions_.at(static_cast<std::size_t>(item)); }
+    // The window's last state other than minimised.
+    WindowState lastShownState() const { return lastShown_; }
+    // Enables the items that make sense in `state`.
+    void enableItemsFor(WindowState state);
+    // Un-minimises or un-maximises the shown window, as the window manager restores.
+    void restoreShownWindow();
 
-    // The window's state: 0 normal, 1 minimised, 2 maximised.
-    qint16 windowStateValue() const;
-    // Last window state other than minimised: 0 normal, 2 maximised.
-    qint16 LastState = 0;
-
-    // Enables the items that make sense in `window_state` (0 normal, 1 minimised or hidden
-    // in the tray, 2 maximised); any other value changes nothing.
-    void SetTrayMenuItems(const qint16& window_state);
+signals:
+    void restoreRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void Form_Resize();
-    void mnuTrayRestore_Click();
-    void mnuTrayMove_Click();
-    void mnuTraySize_Click();
-    void mnuTrayMinimize_Click();
-    void mnuTrayMaximize_Click();
-    void mnuTrayStartAtLogin_Click();
+    void startSystemMove();
+    void startSystemResize();
+    void minimize();
+    void maximize();
+    void toggleStartAtLogin();
 
     QWidget& window_;
     Model& model_;
+    std::array<QAction*, 7> actions_{};
+    WindowState lastShown_ = WindowState::Normal;
 };
 
 } // namespace quillet

@@ -2,13 +2,10 @@
 
 #include "TestSupport.h"
 
-#include "app/Quillet.h"
-#include "core/Endpoints.h"
+#include "app/Application.h"
 #include "monitor/Monitor.h"
-#include "platform/Network.h"
-#include "platform/Paths.h"
-#include "ui/TrayMenu.h"
-#include "ui/frmMain.h"
+#include "ui/MainWindow.h"
+#include "ui_MainWindow.h"
 
 #include <QTest>
 
@@ -17,51 +14,47 @@
 namespace quillet::test {
 
 // A whole Quillet run inside a temporary program directory, its echo page served by `echo`
-// (one server for a whole test class), the adapters, host name and clock fixed.
-class Harness {
+// (one server for a whole test class), the adapter list, host name and clock fixed.
+class Harness : public Hooks {
 public:
-    explicit Harness(HttpPeer& echoPeer)
-        : echo(echoPeer)
+    explicit Harness(HttpPeer& peer)
+        : echoPeer(peer)
     {
-        resetSeams();
-        platform::setProgramDirectoryForTesting(dir.path());
-        setEchoHostForTesting(echo.hostPort());
-        platform::setHostNameSourceForTesting([this] { return hostName; });
-        platform::setAdapterListSourceForTesting([this] {
-            return QList<platform::Adapter>{{QStringLiteral("eth0"), internal, false}};
-        });
-        fixClock();
-        echo.answer(QByteArrayLiteral("1.2.3.4"));
-        echoRequestsBefore = echo.requests().size();
+        directory = dir.path();
+        echo = peer.hostPort();
+        host = QStringLiteral("office-pc");
+        internal(QStringLiteral("192.168.0.5"));
+        peer.answer(QByteArrayLiteral("1.2.3.4"));
+        echoRequestsBefore = peer.requests().size();
     }
-    ~Harness()
+    ~Harness() override { app.reset(); }
+
+    // The first adapter's address from now on.
+    void internal(const QString& address)
     {
-        app.reset();
-        resetSeams();
+        adapterList = QList<platform::Adapter>{{QStringLiteral("eth0"), address, false}};
     }
-    Harness(const Harness&) = delete;
-    Harness& operator=(const Harness&) = delete;
 
     // Starts from an address file of 1.2.3.4 and 192.168.0.5 unless `known` is false.
-    Quillet& start(bool known = true)
+    Application& start(bool known = true)
     {
         if (known) {
             QByteArray config;
-            for (int line = 1; line <= kSettingCount; ++line)
+            for (int line = 1; line <= 25; ++line)
                 config += (line == 10 ? QByteArray("ip_office.txt") : QByteArray()) + "\r\n";
             writeAll(file(QStringLiteral("config.txt")), config);
             writeAll(file(QStringLiteral("ip_office.txt")), "1.2.3.4\r\n192.168.0.5\r\n");
         }
-        app = std::make_unique<Quillet>();
-        app->monitor().actionRunner = [this, actions = app->monitor().actionRunner](
-                                          RunCause cause, std::function<void()> done) {
+        app = std::make_unique<Application>();
+        app->monitor().runActions = [this, actions = app->monitor().runActions](
+                                        RunCause cause, std::function<void()> done) {
             ++actionRuns;
             if (runActions)
                 actions(cause, std::move(done));
             else
                 done();
         };
-        app->Main();
+        app->start();
         settle();
         return *app;
     }
@@ -73,13 +66,13 @@ public:
     }
     void check() const
     {
-        app->CheckIPChange();
+        app->checkNow();
         settle();
     }
 
     Model& model() { return app->model(); }
-    // The window, built now if it was not yet.
-    frmMain& form() { return *static_cast<frmMain*>(app->window(true)); }
+    // The window's controls, the window built now if it was not yet.
+    Ui::MainWindow& ui() { return app->window()->ui(); }
     void edit(const std::function<void(Settings&)>& change)
     {
         Settings settings = model().settings();
@@ -90,15 +83,13 @@ public:
     QString file(const QString& name) const { return dir.filePath(name); }
     QByteArray bytes(const QString& name) const { return readAll(file(name)); }
     // Lookups of the echo page since this harness began.
-    qsizetype echoRequests() const { return echo.requests().size() - echoRequestsBefore; }
+    qsizetype echoRequests() const { return echoPeer.requests().size() - echoRequestsBefore; }
 
     QTemporaryDir dir;
-    HttpPeer& echo;
-    QString hostName = QStringLiteral("office-pc");
-    QString internal = QStringLiteral("192.168.0.5");
+    HttpPeer& echoPeer;
     int actionRuns = 0;
     bool runActions = false; // the real actions, besides counting them
-    std::unique_ptr<Quillet> app;
+    std::unique_ptr<Application> app;
 
 private:
     qsizetype echoRequestsBefore = 0;

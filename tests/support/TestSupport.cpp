@@ -1,12 +1,5 @@
 #include "TestSupport.h"
 
-#include "core/DateText.h"
-#include "core/Endpoints.h"
-#include "platform/Download.h"
-#include "platform/InputBox.h"
-#include "platform/Network.h"
-#include "platform/Paths.h"
-
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -148,21 +141,29 @@ int fileMode(const QString& path)
     return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }
 
-void fixClock()
+Hooks::Hooks()
 {
-    setClockForTesting([] { return QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38)); });
+    platform::setTestHooks(this);
 }
 
-void resetSeams()
+Hooks::~Hooks()
 {
-    platform::setProgramDirectoryForTesting({});
-    platform::setAdapterListSourceForTesting({});
-    platform::setHostNameSourceForTesting({});
-    platform::setNextInputBoxAnswer(std::nullopt);
-    platform::setTransferTimeoutsForTesting({});
-    setEchoHostForTesting({});
+    platform::setTestHooks(nullptr);
     trustAuthorities({});
-    setClockForTesting({});
+}
+
+std::optional<QString> Hooks::answerPrompt(const QString& title, const QString& text)
+{
+    ++prompts;
+    promptTitle = title;
+    promptText = text;
+    return promptAnswer;
+}
+
+std::optional<bool> Hooks::openUrl(const QUrl& url)
+{
+    opened.append(url);
+    return true;
 }
 
 } // namespace quillet::test

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/Download.h"
+#include "platform/TestHooks.h"
 
 #include <QByteArray>
 #include <QProcess>
@@ -109,10 +110,39 @@ quint16 unusedPort();
 // The permission bits of the file at `path` (0600), or -1 when there is none.
 int fileMode(const QString& path);
 
-// The date and time every test that shows one reads: 12-05-2026 15:23:38.
-void fixClock();
+// The test hooks as values a test sets, installed while the object lives. The clock reads
+// 12-05-2026 15:23:38; everything else is the real system's until a test sets it.
+class Hooks : public platform::TestHooks {
+public:
+    Hooks();
+    ~Hooks() override;
+    Hooks(const Hooks&) = delete;
+    Hooks& operator=(const Hooks&) = delete;
 
-// Puts every seam of the program back to the platform's own behaviour.
-void resetSeams();
+    std::optional<QString> directory;
+    std::optional<QList<platform::Adapter>> adapterList;
+    std::optional<QString> host;
+    std::optional<QDateTime> clock = QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38));
+    std::optional<QString> echo;
+    std::optional<platform::TransferTimeouts> timeouts;
+    std::optional<platform::TrayPresence> presence;
+    // The answer every prompt gets without being shown, and what the last one asked.
+    std::optional<QString> promptAnswer;
+    int prompts = 0;
+    QString promptTitle;
+    QString promptText;
+    // What was handed to the desktop to open.
+    QList<QUrl> opened;
+
+    std::optional<QString> programDirectory() const override { return directory; }
+    std::optional<QList<platform::Adapter>> adapters() const override { return adapterList; }
+    std::optional<QString> hostName() const override { return host; }
+    std::optional<QDateTime> now() const override { return clock; }
+    std::optional<QString> echoHost() const override { return echo; }
+    std::optional<platform::TransferTimeouts> transferTimeouts() const override { return timeouts; }
+    std::optional<platform::TrayPresence> trayPresence() const override { return presence; }
+    std::optional<QString> answerPrompt(const QString& title, const QString& text) override;
+    std::optional<bool> openUrl(const QUrl& url) override;
+};
 
 } // namespace quillet::test

@@ -1,4 +1,4 @@
-#include "core/Ansi.h"
+#include "core/Windows1252.h"
 
 #include <array>
 
@@ -25,7 +25,7 @@ char encodeOne(char32_t c)
 
 } // namespace
 
-QString fromAnsi(const QByteArray& bytes)
+QString fromWindows1252(const QByteArray& bytes)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
@@ -36,7 +36,7 @@ QString fromAnsi(const QByteArray& bytes)
     return text;
 }
 
-QByteArray toAnsi(const QString& text)
+QByteArray toWindows1252(const QString& text)
 {
     QByteArray bytes;
     bytes.reserve(text.size());

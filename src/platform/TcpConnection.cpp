@@ -1,4 +1,4 @@
-#include "platform/Winsock.h"
+#include "platform/TcpConnection.h"
 
 #include "platform/Tls.h"
 
@@ -12,14 +12,14 @@ namespace {
 constexpr qint64 kReadBufferBytes = 64 * 1024;
 } // namespace
 
-Winsock::Winsock(QObject* parent)
+TcpConnection::TcpConnection(QObject* parent)
     : QObject(parent)
 {
 }
 
-Winsock::~Winsock() = default;
+TcpConnection::~TcpConnection() = default;
 
-void Winsock::Close()
+void TcpConnection::close()
 {
     if (!socket_)
         return;
@@ -33,18 +33,17 @@ void Winsock::Close()
     socket_ = nullptr;
 }
 
-void Winsock::Connect(const QString& remoteHost, quint16 remotePort, bool encrypted)
+void TcpConnection::open(const QString& host, quint16 port, bool encrypted)
 {
-    Close();
-    remoteHost_ = remoteHost;
-    remotePort_ = remotePort;
+    close();
+    host_ = host;
+    port_ = port;
     tlsProblem_.clear();
     socket_ = new QSslSocket(this);
     socket_->setReadBufferSize(kReadBufferBytes);
     trustConfiguredAuthorities(*socket_);
-    connect(socket_, &QSslSocket::readyRead, this,
-            [this] { emit DataArrival(socket_->bytesAvailable()); });
-    connect(socket_, &QSslSocket::encrypted, this, &Winsock::Encrypted);
+    connect(socket_, &QSslSocket::readyRead, this, &TcpConnection::received);
+    connect(socket_, &QSslSocket::encrypted, this, &TcpConnection::encrypted);
     connect(socket_, &QSslSocket::sslErrors, this,
             [this](const QList<QSslError>& errors) { tlsProblem_ = certificateProblem(errors); });
     connect(socket_, &QSslSocket::errorOccurred, this, [this](QAbstractSocket::SocketError e) {
@@ -52,43 +51,42 @@ void Winsock::Connect(const QString& remoteHost, quint16 remotePort, bool encryp
             return;
         const QString why = tlsProblem_.isEmpty() ? socket_->errorString() : tlsProblem_;
         QSslSocket* socket = socket_;
-        // SendData refuses a socket whose TLS is not up, so nothing goes out in the clear.
-        emit Error(tlsProblem_.isEmpty() ? e : QAbstractSocket::SslHandshakeFailedError, why);
+        // send() refuses a socket whose TLS is not up, so nothing goes out in the clear.
+        emit failed(tlsProblem_.isEmpty() ? e : QAbstractSocket::SslHandshakeFailedError, why);
         if (socket_ == socket)
             socket_->abort();
     });
-    connect(socket_, &QSslSocket::disconnected, this, &Winsock::Closed);
+    connect(socket_, &QSslSocket::disconnected, this, &TcpConnection::closed);
     if (encrypted)
-        socket_->connectToHostEncrypted(remoteHost, remotePort);
+        socket_->connectToHostEncrypted(host, port);
     else
-        socket_->connectToHost(remoteHost, remotePort);
+        socket_->connectToHost(host, port);
 }
 
-void Winsock::StartTls()
+void TcpConnection::startTls()
 {
     if (socket_)
         socket_->startClientEncryption();
 }
 
-bool Winsock::SendData(const QByteArray& data)
+bool TcpConnection::send(const QByteArray& data)
 {
-    if (!isConnected() ||
-        (socket_->mode() != QSslSocket::UnencryptedMode && !socket_->isEncrypted()))
+    if (!isOpen() || (socket_->mode() != QSslSocket::UnencryptedMode && !socket_->isEncrypted()))
         return false;
     return socket_->write(data) == data.size();
 }
 
-QByteArray Winsock::GetData()
+QByteArray TcpConnection::takeReceived()
 {
     return socket_ ? socket_->readAll() : QByteArray();
 }
 
-bool Winsock::isConnected() const
+bool TcpConnection::isOpen() const
 {
     return socket_ && socket_->state() == QAbstractSocket::ConnectedState;
 }
 
-QString Winsock::tlsSummary() const
+QString TcpConnection::tlsSummary() const
 {
     if (!socket_ || !socket_->isEncrypted())
         return {};

@@ -1,0 +1,117 @@
+#include "app/Application.h"
+
+#include "BuildConfig.h"
+
+#include "core/TextUtil.h"
+#include "monitor/Monitor.h"
+#include "platform/Download.h"
+#include "platform/Log.h"
+#include "platform/Network.h"
+#include "platform/Prompt.h"
+#include "platform/VersionInfo.h"
+#include "ui/MainWindow.h"
+#include "ui/TrayController.h"
+
+#include <QGuiApplication>
+
+namespace quillet {
+
+Application::Application()
+    : store_(model_)
+    , monitor_(new Monitor(model_, this))
+    , tray_(nullptr)
+{
+    connect(&checkTimer_, &QTimer::timeout, this, &Application::checkNow);
+}
+
+Application::~Application()
+{
+    // The window goes first: it shows the model.
+    window_.reset();
+}
+
+void Application::start()
+{
+    if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(app, &QGuiApplication::commitDataRequest, this, &Application::requestShutdown);
+        connect(app, &QCoreApplication::aboutToQuit, this, &Application::shutDown);
+    }
+    tray_ = new TrayController(
+        model_, [this] { return window(); }, this);
+
+    Settings settings = store_.load();
+    model_.setHostName(platform::hostName().replace(QLatin1Char(' '), QLatin1Char('_')));
+    if (model_.hostName().isEmpty() && settings.addressFileName.isEmpty()) {
+        const QString name =
+            platform::askForText(platform::versionTitle(),
+                                 QStringLiteral("Please enter a short name for this computer "
+                                                "(Letters and Numbers only):"))
+                .replace(QLatin1Char(' '), QLatin1Char('_'));
+        model_.setHostName(name);
+        settings.addressFileName = QStringLiteral("ip_") + name + QStringLiteral(".txt");
+    }
+    model_.setSettings(settings);
+    if (!monitor_->checkCycle().loadPreviousAddresses())
+        checkNow();
+    store_.saveChanges();
+
+    checkNow();
+    checkTimer_.start(kCheckIntervalMs);
+}
+
+MainWindow* Application::window()
+{
+    if (window_ || shutDown_)
+        return window_.get();
+    window_ = std::make_unique<MainWindow>(model_);
+    window_->setMakerLink(QStringLiteral(QUILLET_MAKER_URL));
+    window_->setWindowTitle(platform::versionTitle());
+    connect(window_.get(), &MainWindow::refreshRequested, this, &Application::checkNow);
+    connect(window_.get(), &MainWindow::executeRequested, this, &Application::runActionsNow);
+    connect(window_.get(), &MainWindow::closing, this, &Application::shutDown);
+    return window_.get();
+}
+
+void Application::checkNow()
+{
+    monitor_->requestCheck();
+}
+
+void Application::runActionsNow()
+{
+    monitor_->requestRun(RunCause::User);
+}
+
+void Application::showWindow()
+{
+    tray_->showWindow();
+}
+
+void Application::requestShutdown()
+{
+    if (window_ && !shutDown_)
+        window_->close();
+    else
+        shutDown();
+}
+
+void Application::shutDown()
+{
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+
+    checkTimer_.stop();
+    // A transfer under way is cut short: nothing waits on a server at the end.
+    monitor_->stop();
+    platform::cancelTransfers();
+    store_.save();
+    if (store_.fileKept() && model_.saveProblem().isEmpty())
+        warn(QStringLiteral("%1 was kept as it is; this session's settings are in %1.unsaved")
+                 .arg(store_.path()));
+    if (tray_)
+        tray_->remove();
+    emit finished();
+}
+
+} // namespace quillet

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "app/SettingsStore.h"
+#include "core/Model.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+
+namespace quillet {
+
+class MainWindow;
+class Monitor;
+class TrayController;
+
+// The program's run: start-up, the check timer and shutdown around the model, the settings
+// store, the monitor that checks and acts, the tray icon and the window, which is built only
+// when first needed.
+class Application : public QObject {
+    Q_OBJECT
+
+public:
+    Application();
+    ~Application() override;
+
+    // Start-up: loads the settings, puts the icon in the tray, runs one check and arms the
+    // check timer. No window is built.
+    void start();
+    // The platform asked the program to end: shut down as the window's close box does.
+    void requestShutdown();
+
+    // "refresh" and the timer: one check, now or once the work under way has ended.
+    void checkNow();
+    // "Execute Selected Actions".
+    void runActionsNow();
+    // Another start asked for the window: shown as a left click on the icon shows it.
+    void showWindow();
+
+    Model& model() { return model_; }
+    Monitor& monitor() { return *monitor_; }
+    TrayController& tray() { return *tray_; }
+    SettingsStore& settingsStore() { return store_; }
+    // The window, built now if it was not yet (null once the program is ending).
+    MainWindow* window();
+    bool checkTimerArmed() const { return checkTimer_.isActive(); }
+
+    // How often the addresses are checked.
+    static constexpr int kCheckIntervalMs = 120000;
+
+signals:
+    // Clean-up is done; the process may end.
+    void finished();
+
+private:
+    void shutDown();
+
+    Model model_;
+    SettingsStore store_;
+    Monitor* monitor_;
+    TrayController* tray_;
+    std::unique_ptr<MainWindow> window_;
+    QTimer checkTimer_;
+    bool shutDown_ = false;
+};
+
+} // namespace quillet

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace quillet {
+
+class MainWindow;
+class Model;
+class TrayMenu;
+
+namespace platform {
+class TrayIcon;
+}
+
+// The program's icon in the notification area and the window's way into it and out: a left
+// click shows the window, a right click pops up the tray menu, and the window manager's
+// minimise hides the window into the tray while an icon can bring it back. The icon's tip
+// follows the addresses the model shows, with a line naming the actions that failed.
+class TrayController : public QObject {
+    Q_OBJECT
+
+public:
+    // `buildWindow` makes the window when it is first needed.
+    TrayController(Model& model, std::function<MainWindow*()> buildWindow,
+                   QObject* parent = nullptr);
+    ~TrayController() override;
+
+    // Shows the window, out of the tray in the state it went in with (a left click).
+    void showWindow();
+    void popUpMenu(QPoint pos);
+    // The tip as the icon shows it.
+    QString tip() const;
+    // Whether an icon really is in a notification area now.
+    bool iconShown() const;
+    // The menu, once the window exists.
+    TrayMenu* menu() const;
+    // The program is ending: the icon goes, and the window is followed no more.
+    void remove();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    MainWindow* window();
+    void updateTip();
+    void hideIntoTray(Qt::WindowStates stateBefore);
+    void restore();
+    void trayAppeared();
+
+    Model& model_;
+    std::function<MainWindow*()> buildWindow_;
+    QPointer<MainWindow> window_;
+    QPointer<TrayMenu> menu_;
+    std::unique_ptr<platform::TrayIcon> icon_;
+    QString tip_;
+    QString alert_;
+    // The state the window went into the tray with.
+    Qt::WindowStates hiddenState_;
+    bool removed_ = false;
+};
+
+// "External IP: a" with CR LF "Internal IP: b" when an internal address is known, cut as the
+// shell's 64-character tip field cuts it.
+QString trayTipText(const QString& external, const QString& internal);
+
+} // namespace quillet
