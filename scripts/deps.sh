@@ -10,7 +10,7 @@ if [[ "${1:-}" == "--tests" ]]; then
     packages+=(python3 php-cli clang-format python3-aiosmtpd python3-pyftpdlib
                xvfb xauth trayer xdotool x11-utils imagemagick openbox
                clang libclang-rt-14-dev python3-openssl python3-cryptography
-               appstream desktop-file-utils dpkg-dev file gzip)
+               appstream desktop-file-utils dpkg-dev file gzip lintian)
 fi
 
 missing=()

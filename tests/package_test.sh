@@ -14,10 +14,16 @@ timeout 60 dpkg -x "$work/out/$deb" "$work/root" || fail "no $deb among: $(ls "$
 cd "$work/root/usr"
 for file in bin/quillet share/man/man1/quillet.1.gz share/icons/hicolor/scalable/apps/quillet.svg \
     share/icons/hicolor/{16x16,22x22,32x32,48x48,64x64,128x128,256x256}/apps/quillet.png \
-    share/{applications/com.tarnwick.quillet.desktop,metainfo/com.tarnwick.quillet.metainfo.xml}
+    share/{applications/com.tarnwick.quillet.desktop,metainfo/com.tarnwick.quillet.metainfo.xml} \
+    share/doc/quillet/{copyright,changelog.gz}
 do [[ -f $file ]] || fail "the package lacks /usr/$file"; done
+[[ $(zcat share/doc/quillet/changelog.gz) == "quillet ($version) unstable; urgency=medium"* ]] ||
+    fail "the change log's entry is not version $version"
+if command -v lintian >/dev/null; then
+    timeout 120 lintian --fail-on error,warning "$work/out/$deb" >&2 || fail "lintian: errors or warnings"
+fi
 grep -qx 'Exec=/usr/bin/quillet' share/applications/com.tarnwick.quillet.desktop || fail "Exec= is not /usr/bin/quillet"
 timeout 60 appstreamcli validate --no-net share/metainfo/com.tarnwick.quillet.metainfo.xml || fail "appstreamcli validate"
 timeout 60 desktop-file-validate share/applications/com.tarnwick.quillet.desktop || fail "desktop-file-validate"
-out=$(HOME=$work timeout 10 bin/quillet --version) && [[ $out == "Tarnwick Quillet $version" ]] ||
+out=$(HOME=$work timeout 10 bin/quillet --version) && [[ $out == "Tarnwick Quillet $version"$'\n'*GPL-3.0-or-later* ]] ||
     fail "bin/quillet --version did not print the version and end"

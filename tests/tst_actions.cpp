@@ -3,8 +3,10 @@
 #include "core/Model.h"
 #include "monitor/ActionRunner.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 using namespace quillet;
 
@@ -12,6 +14,7 @@ namespace {
 
 struct FtpCase {
     bool ftps;
+    QString user;
     QString trusted;  // the peer with TLS, trusting this; empty: the one without
     QString port;     // "%1": the peer's
     QString path;     // the remote folder
@@ -35,28 +38,38 @@ class TestActions : public QObject {
 
     QTemporaryDir dir;
     QString addressFile = dir.filePath("ip_office.txt");
-    // The servers the actions talk to, each with and without TLS.
-    test::FtpPeer ftpPeer{"office", "s3cret"};
+    // The servers the actions talk to, each with and without TLS; the one without never
+    // answers QUIT.
+    test::FtpPeer ftpPeer{"office", "s3cret", {}, "QUIT"};
     test::FtpPeer ftpsPeer{"office", "s3cret", test::tlsFile("server.pem")};
     test::HttpPeer httpPeer;
     test::HttpPeer httpsPeer{test::tlsFile("server.pem")};
+    test::Hooks hooks;
     Model model;
     ActionRunner runner{model};
     Settings s;
 
-    // One run of the actions `s` ticks, to its end.
+    // One run of the actions `s` ticks, to its end; the window's thread answers all along.
     void run(RunCause cause = RunCause::User)
     {
         model.setSettings(s);
-        runner.run(cause, addressFile, [] {});
+        QElapsedTimer clock;
+        qint64 longestGap = 0;
+        QTimer beat;
+        connect(&beat, &QTimer::timeout,
+                [&] { longestGap = std::max(longestGap, clock.restart()); });
+        clock.start();
+        beat.start(10);
+        runner.run(cause, {"10.1.2.3", "192.168.0.5"}, addressFile, [] {});
         QTRY_VERIFY_WITH_TIMEOUT(!model.running(), 20000);
+        QVERIFY2(longestGap < 500, qPrintable(QString::number(longestGap)));
     }
 
 private slots:
     void initTestCase()
     {
+        hooks.timeouts = {std::chrono::milliseconds(1000), std::chrono::milliseconds(5000)};
         QVERIFY(test::writeAll(addressFile, "10.1.2.3\r\n192.168.0.5\r\n"));
-        model.setAddresses({"10.1.2.3", "192.168.0.5"});
         QVERIFY(ftpPeer.ok() && ftpsPeer.ok() && httpPeer.ok() && httpsPeer.ok());
         QVERIFY(QDir(ftpPeer.root()).mkdir("incoming"));
     }
@@ -66,22 +79,30 @@ private slots:
     void ftp_data()
     {
         QTest::addColumn<FtpCase>("c");
-        // Active, ASCII (the file's CR LF goes out once), no directory change.
-        test::row<FtpCase>("FTP", false, "", "%1", "incoming", "226 ",
+        // Active, ASCII (the file's CR LF goes out once), no directory change; QUIT never
+        // answered.
+        test::row<FtpCase>("FTP", false, "office", "", "%1", "incoming", "226 ",
                            "\\A(?!.*^(CWD|EPSV|PASV) ).*^(EPRT|PORT) .*^TYPE A\n.*^STOR "
                            "/incoming/ip_office.txt\n");
-        // Passive: a router cannot read an encrypted PORT to open its NAT.
-        test::row<FtpCase>("FTPS", true, "ca.pem", "%1", "/", "226 ",
+        test::row<FtpCase>("STOR refused", false, "office", "", "%1", "missing", "550 ", "STOR");
+        // Passive: a router cannot read an encrypted PORT to open its NAT. The data connection
+        // resumes the control connection's TLS session.
+        test::row<FtpCase>("FTPS, STOR refused", true, "office", "ca.pem", "%1", "missing", "550 ",
+                           "STOR");
+        test::row<FtpCase>("FTPS", true, "office", "ca.pem", "%1", "/", "226 ",
                            "\\AAUTH TLS\n.*^(EPSV|PASV) .*^STOR /ip_office.txt\n");
         // Never USER in the clear (libcurl asks AUTH SSL after a refused AUTH TLS).
-        test::row<FtpCase>("FTPS, another CA", true, "other-ca.pem", "%1", "/",
+        // The data connection's certificate is checked too.
+        test::row<FtpCase>("FTPS, data from another CA", true, "other", "ca.pem", "%1", "/",
+                           "certificate not trusted: issued by an unknown", "AUTH TLS");
+        test::row<FtpCase>("FTPS, another CA", true, "office", "other-ca.pem", "%1", "/",
                            "certificate not trusted: issued by an unknown",
                            "\\AAUTH TLS\n(?!.*USER)");
-        test::row<FtpCase>("FTPS, server without TLS", true, "", "%1", "/", "500 ",
+        test::row<FtpCase>("FTPS, server without TLS", true, "office", "", "%1", "/", "500 ",
                            "\\AAUTH TLS\n(?!.*USER)");
-        test::row<FtpCase>("port 0", false, "", "0", "/",
+        test::row<FtpCase>("port 0", false, "office", "", "0", "/",
                            "The port must be a number from 1 to 65535", "\\A\\z");
-        test::row<FtpCase>("CR LF in path", false, "", "%1", "/a\r\nDELE b/",
+        test::row<FtpCase>("CR LF in path", false, "office", "", "%1", "/a\r\nDELE b/",
                            "The remote path, user name or password holds a control", "\\A\\z");
     }
     void ftp()
@@ -93,7 +114,7 @@ private slots:
         s.ftp.enabled = true;
         s.ftp.server = "127.0.0.1";
         s.ftp.port = portFromText(c.port.replace("%1", QString::number(peer.port())));
-        s.ftp.user = "office";
+        s.ftp.user = c.user;
         s.ftp.password = "s3cret";
         s.ftp.remotePath = c.path;
         s.ftp.tls = c.ftps;
@@ -116,11 +137,12 @@ private slots:
         const QString query = "/nic/update?system=dyndns&hostname=%1&myip=10.1.2.3&wildcard=NOCHG"
                               "&mx=NOCHG&backmx=NOCHG&offline=NO";
         // Windows-1252, and a line break that must not start a header of its own.
-        test::row<HttpCase>(
-            "DynDNS", true, "", QString::fromUtf8("my h\u00f6st,b.example\r\nX-Injected: 1"),
-            query.arg("my%20h%F6st,b.example%0D%0AX-Injected%3A%201"), "good 10.1.2.3");
+        test::row<HttpCase>("DynDNS", true, "",
+                            QString::fromUtf8("my h\u00f6st,b.example\r\nX-Injected: 1"),
+                            query.arg("my%20h%F6st,b.example%0D%0AX-Injected%3A%201"),
+                            "good 10.1.2.3\nnochg 10.1.2.3");
         test::row<HttpCase>("DynDNS over HTTPS", true, "ca.pem", "a.example",
-                            query.arg("a.example"), "good 10.1.2.3");
+                            query.arg("a.example"), "good 10.1.2.3\nnochg 10.1.2.3");
         test::row<HttpCase>("URL", false, "", "http://%1/u p?ip=$EXTIP$&lan=$INTIP$&low=$extip$",
                             "/u%20p?ip=10.1.2.3&lan=192.168.0.5&low=$extip$",
                             "good 10.1.2.3\r\nnochg 10.1.2.3");
@@ -160,19 +182,70 @@ private slots:
                      "Basic " + QByteArray("user:p@ss:/#word").toBase64());
     }
 
-    // After "badauth" the service is asked again when the user asks, never on a change.
-    void badauthHoldsUpdatesUntilTheUserActs()
+    // Every line of the answer counts: any refusal fails, and one that must not be repeated
+    // holds the next change's update; an answer without an update code is no success.
+    void dynDnsAnswers_data()
     {
-        httpPeer.answer("badauth");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::addColumn<QString>("tip"); // empty: success
+        QTest::addColumn<bool>("held");
+        const QString badauth = "badauth: the user name or password is wrong";
+        QTest::newRow("two hosts, one refused") << QByteArray("good 10.1.2.3\nnohost")
+                                                << "nohost: the host name does not exist in "
+                                                   "this account"
+                                                << true;
+        QTest::newRow("!yours") << QByteArray("!yours")
+                                << "!yours: the host name belongs to another account" << true;
+        QTest::newRow("code and tab") << QByteArray("badauth\t") << badauth << true;
+        QTest::newRow("blank line first") << QByteArray("\r\nbadauth") << badauth << true;
+        QTest::newRow("911") << QByteArray("911") << "911: the service has a problem" << false;
+        QTest::newRow("empty") << QByteArray() << "The service's answer holds no update code"
+                               << false;
+        QTest::newRow("portal") << QByteArray("<html>Log in</html>")
+                                << "The service's answer is no update code: <html>Log in</html>"
+                                << false;
+    }
+    void dynDnsAnswers()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QString, tip);
+        QFETCH(bool, held);
+        s.dynDns.enabled = true;
+        s.dynDns.hostNames = "a.example,b.example";
+        s.dynDns.service = httpPeer.hostPort();
+        s.dynDns.https = false;
+        httpPeer.answer("good");
+        run(); // no hold from an earlier row
         const qsizetype before = httpPeer.requests().size();
+        httpPeer.answer(answer);
+        run();
+        QCOMPARE(model.status(Action::DynDns).success, false);
+        QVERIFY2(model.status(Action::DynDns).toolTip.startsWith(tip),
+                 qPrintable(model.status(Action::DynDns).toolTip));
+        run(RunCause::Change);
+        QCOMPARE(httpPeer.requests().size() - before, held ? 1 : 2);
+    }
+
+    // A hold ends only when the user acts: changes a DynDNS setting, or runs the update and
+    // the service accepts it; a run of theirs that fails otherwise leaves it.
+    void holdIsLiftedOnlyByTheUser()
+    {
         s.dynDns.enabled = true;
         s.dynDns.service = httpPeer.hostPort();
         s.dynDns.https = false;
-        for (const RunCause cause : {RunCause::Change, RunCause::Change, RunCause::User})
+        const qsizetype before = httpPeer.requests().size();
+        const QList<std::tuple<RunCause, QByteArray, QString>> steps = {
+            {RunCause::User, "badauth", "u"}, {RunCause::User, "911", "u"},
+            {RunCause::Change, "good", "u"},  {RunCause::Change, "good", "v"},
+            {RunCause::User, "badauth", "v"}, {RunCause::User, "good", "v"},
+            {RunCause::Change, "good", "v"}};
+        for (const auto& [cause, answer, user] : steps) {
+            httpPeer.answer(answer);
+            s.dynDns.user = user;
             run(cause);
-        QCOMPARE(httpPeer.requests().size() - before, 2);
-        QCOMPARE(model.status(Action::DynDns).toolTip,
-                 "badauth: the user name or password is wrong");
+        }
+        QCOMPARE(httpPeer.requests().size() - before, 6);
+        QCOMPARE(model.status(Action::DynDns).toolTip, "good");
     }
 };
 

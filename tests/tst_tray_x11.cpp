@@ -156,11 +156,15 @@ private slots:
             kWait));
 
         QVERIFY(menu(icon, "x")); // Maximize
-        QVERIFY(QTest::qWaitFor([] { return window().height() > 620; }, kWait));
+        QVERIFY(QTest::qWaitFor([] { return window().height() > 720; }, kWait));
         sh("xdotool search " + kWindow + " windowminimize"); // into the tray, not a task bar
         QVERIFY(QTest::qWaitFor([] { return window().isEmpty() && !iconic(); }, kWait));
         click(icon);
-        QVERIFY(QTest::qWaitFor([] { return window().height() > 620; }, kWait));
+        QVERIFY(QTest::qWaitFor([] { return window().height() > 720; }, kWait));
+        QVERIFY(menu(icon, "n")); // Minimize, offered: the window shows again
+        QVERIFY(QTest::qWaitFor([] { return window().isEmpty(); }, kWait));
+        click(icon);
+        QVERIFY(QTest::qWaitFor([] { return window().height() > 720; }, kWait));
         QTest::qWait(300);
         QCOMPARE(screenshot(kWindowId, "window-maximised.png").pixelColor(100, 700),
                  QColor(Qt::white)); // the transcript
@@ -169,6 +173,25 @@ private slots:
         QVERIFY(quillet->waitForFinished(15000));
         QCOMPARE(quillet->exitCode(), 0);
         QCOMPARE(test::readAll(config).count("\r\n"), 25);
+    }
+
+    // Started at login before the panel, it waits for a notification area instead of showing
+    // its window; started otherwise, it shows the window, which goes into one that appears.
+    void waitsForTheNotificationArea()
+    {
+        const auto atLogin = start(dir_.filePath("quillet"), {"--autostart"});
+        QTest::qWait(2000);
+        QVERIFY(window().isEmpty());
+        auto trayer = start("trayer", {"--edge", "top", "--align", "right"});
+        QVERIFY(QTest::qWaitFor([] { return !icon().isNull(); }, kWait));
+        QVERIFY(window().isEmpty());
+        atLogin->kill(), trayer.reset();
+        QVERIFY(QTest::qWaitFor([] { return shown("--class trayer").isEmpty(); }, kWait));
+
+        const auto quillet = start(dir_.filePath("quillet"));
+        QVERIFY(QTest::qWaitFor([] { return !window().isEmpty(); }, kWait));
+        trayer = start("trayer", {"--edge", "top", "--align", "right"});
+        QVERIFY(QTest::qWaitFor([] { return window().isEmpty() && !icon().isNull(); }, kWait));
     }
 };
 

@@ -21,7 +21,8 @@ private slots:
     // The tip is cut as the shell's 64-character field cuts it, and a failure adds a line.
     void trayTip()
     {
-        TrayController tray(model, [] { return nullptr; });
+        TrayController tray(
+            model, [] { return nullptr; }, false);
         const QString tip63 = QStringLiteral("External IP: ") + QString(50, QLatin1Char('9'));
         for (const int extra : {0, 1, 3}) {
             model.setAddresses({QString(50 + extra, QLatin1Char('9')), {}});
@@ -36,7 +37,8 @@ private slots:
     void trayMenuFollowsTheWindow()
     {
         MainWindow window(model);
-        TrayController tray(model, [&window] { return &window; });
+        TrayController tray(
+            model, [&window] { return &window; }, false);
         tray.showWindow();
         const TrayMenu& menu = *tray.menu();
         const auto on = [&menu](TrayMenu::Item item) { return menu.action(item)->isEnabled(); };

@@ -7,17 +7,13 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace quillet {
 
 namespace {
 
 constexpr qint64 kMaxReplyBytes = 64 * 1024;
-
-QString firstLine(const QByteArray& bytes)
-{
-    const QStringList lines = splitLines(fromWindows1252(bytes), 1);
-    return lines.isEmpty() ? QString() : lines.first();
-}
 
 struct Refusal {
     const char* code;
@@ -34,6 +30,7 @@ constexpr Refusal kRefusals[] = {
     {"abuse", "the host name is blocked for abuse", true},
     {"badagent", "the service does not accept this client", true},
     {"badsys", "the request names an unknown system", true},
+    {"!yours", "the host name belongs to another account", true},
     {"dnserr", "the service's DNS failed; it will be tried again at the next change", false},
     {"911", "the service has a problem; it will be tried again at the next change", false},
 };
@@ -49,20 +46,39 @@ QByteArray dynDnsQuery(const QString& hostNames, const QString& address)
            "&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
 }
 
-DynDnsVerdict judgeDynDnsAnswer(const QString& firstLine)
+DynDnsVerdict judgeDynDnsAnswer(const QString& answer)
 {
-    const QString code = firstLine.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
-    for (const Refusal& refusal : kRefusals) {
-        if (code == QLatin1String(refusal.code))
-            return {false, code + QStringLiteral(": ") + QLatin1String(refusal.meaning),
-                    refusal.hold ? code : QString()};
+    // One code a line, a line for each host name of the request (an account's failure once);
+    // blanks, tabs and empty lines around them are no part of it.
+    QStringList lines;
+    for (const QString& line : splitLines(answer, 1000)) {
+        if (!line.trimmed().isEmpty())
+            lines << line.simplified();
     }
-    // "good" and "nochg" are success; an answer of no known code keeps the benefit of doubt.
-    return {true, firstLine, {}};
+    if (lines.isEmpty())
+        return {false, QStringLiteral("The service's answer holds no update code"), {}, false};
+    DynDnsVerdict verdict{true, lines.join(QLatin1Char('\n')), {}, true};
+    for (const QString& line : lines) {
+        const QString code = line.section(QLatin1Char(' '), 0, 0);
+        if (code == QLatin1String("good") || code == QLatin1String("nochg"))
+            continue;
+        const auto refusal = std::find_if(std::begin(kRefusals), std::end(kRefusals),
+                                          [&code](const Refusal& r) { return code == r.code; });
+        if (refusal == std::end(kRefusals))
+            return {false,
+                    QStringLiteral("The service's answer is no update code: ") + line.left(80),
+                    {},
+                    false};
+        // Any refusal decides; the first that must not be repeated holds.
+        if (verdict.success || (verdict.holdCode.isEmpty() && refusal->hold))
+            verdict = {false, code + QStringLiteral(": ") + QLatin1String(refusal->meaning),
+                       refusal->hold ? code : QString(), true};
+    }
+    return verdict;
 }
 
 void DynDnsUpdate::update(const DynDnsSettings& typed, const QString& address, RunCause cause,
-                          std::function<void(const std::optional<Outcome>&)> done)
+                          std::function<void(const Outcome&)> done)
 {
     // The settings as used: the service that an empty choice stands for, and no tick.
     DynDnsSettings settings = typed;
@@ -88,18 +104,17 @@ void DynDnsUpdate::update(const DynDnsSettings& typed, const QString& address, R
     request.maxBytes = kMaxReplyBytes;
     platform::download(
         request, [this, settings, done = std::move(done)](const platform::DownloadResult& result) {
-            const QString line = firstLine(result.body);
-            // An empty answer has no first line to show: nothing changes.
-            if (result.ok && line.isEmpty())
-                return done(std::nullopt);
-            DynDnsVerdict verdict = judgeDynDnsAnswer(line);
-            if (!result.ok) {
-                verdict.success = false;
-                if (line.isEmpty())
-                    verdict.detail = result.error;
-            }
-            hold_ = {verdict.holdCode, settings};
-            done(Outcome{verdict.success, verdict.detail});
+            DynDnsVerdict verdict = judgeDynDnsAnswer(fromWindows1252(result.body));
+            // A failed transfer is that, unless the service refused with a code of its own.
+            if (!result.ok && (verdict.success || !verdict.coded))
+                verdict = {false, result.error, {}, false};
+            // Only the user lifts a hold: a changed setting, or an update of theirs that the
+            // service accepted; a failure of another kind leaves it as it was.
+            if (!verdict.holdCode.isEmpty())
+                hold_ = {verdict.holdCode, settings};
+            else if (verdict.success)
+                hold_ = {};
+            done({verdict.success, verdict.detail});
         });
 }
 

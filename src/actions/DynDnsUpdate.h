@@ -7,7 +7,6 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 namespace quillet {
 
@@ -16,25 +15,26 @@ namespace quillet {
 // names, the comma, which leaves every host-name list and dotted address as it is.
 QByteArray dynDnsQuery(const QString& hostNames, const QString& address);
 
-// What the first line of a service's answer means, in the return codes every
-// dyndns2-compatible service uses.
+// What a service's answer means, in the return codes every dyndns2-compatible service uses:
+// success only when every line is "good" or "nochg"; any refusal decides; an answer with no
+// code (an empty page, a captive portal's) is a failure.
 struct DynDnsVerdict {
-    bool success = true;
-    QString detail;   // the line itself, or for a refusal its code and what it means
-    QString holdCode; // a refusal after which the service must not be asked again unbidden
+    bool success = false;
+    QString detail;     // the answer, or for a refusal its code and what it means
+    QString holdCode;   // a refusal after which the service must not be asked again unbidden
+    bool coded = false; // the answer is made of update codes
 };
-DynDnsVerdict judgeDynDnsAnswer(const QString& firstLine);
+DynDnsVerdict judgeDynDnsAnswer(const QString& answer);
 
 // The DynDNS update, and the refusal that holds the updates a change starts until the user
-// acts: changes a DynDNS setting, or asks for the update himself.
+// acts: changes a DynDNS setting, or runs the update and the service accepts it.
 class DynDnsUpdate {
 public:
     // Tells the service that the host names of `settings` now point to `address`. `done`
-    // gets the outcome: the answer's first line, or why it failed; nothing when the service
-    // answered with an empty page. While a refusal holds for these settings, an update the
-    // user did not ask for is not sent but fails as held.
+    // gets the outcome: the answer, or why it failed. While a refusal holds for these
+    // settings, an update the user did not ask for is not sent but fails as held.
     void update(const DynDnsSettings& settings, const QString& address, RunCause cause,
-                std::function<void(const std::optional<Outcome>&)> done);
+                std::function<void(const Outcome&)> done);
 
 private:
     struct Hold {

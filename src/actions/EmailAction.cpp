@@ -54,10 +54,7 @@ EmailAction::EmailAction(QObject* parent)
                     break;
                 }
             });
-    connect(connection, &platform::TcpConnection::closed, dialogue, [dialogue] {
-        dialogue->fail(
-            QStringLiteral("The SMTP server closed the connection before the answer to QUIT"));
-    });
+    connect(connection, &platform::TcpConnection::closed, dialogue, &SmtpDialogue::closed);
 }
 
 EmailAction::~EmailAction() = default;

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <map>
 #include <utility>
 
 namespace quillet {
@@ -138,9 +139,10 @@ qsizetype replyEnd(const QString& text, qsizetype& lineStart)
 
 bool isAccepted(const QString& reply)
 {
-    static const QStringList accepted = {QStringLiteral("220"), QStringLiteral("250"),
-                                         QStringLiteral("221"), QStringLiteral("235"),
-                                         QStringLiteral("334"), QStringLiteral("354")};
+    // 251: RCPT's "user not local; will forward" (RFC 5321, 4.3.2).
+    static const QStringList accepted = {
+        QStringLiteral("220"), QStringLiteral("250"), QStringLiteral("251"), QStringLiteral("221"),
+        QStringLiteral("235"), QStringLiteral("334"), QStringLiteral("354")};
     return accepted.contains(reply.left(3));
 }
 
@@ -213,11 +215,39 @@ void SmtpDialogue::fail(const QString& why)
 {
     if (step_ == SmtpStep::Idle)
         return;
+    // The server answered the message's end with 250: it has taken the mail, whatever becomes
+    // of QUIT.
+    if (step_ == SmtpStep::Quit)
+        return end({true, lastReply_});
     if (!reply_.isEmpty())
         link_.log(QStringLiteral("s:") + std::exchange(reply_, {}));
     // Not answered: the connection closes right after it.
     link_.send(QStringLiteral("QUIT") + kCrLf, QStringLiteral("QUIT") + kCrLf);
     end({false, why});
+}
+
+void SmtpDialogue::closed()
+{
+    static const std::map<SmtpStep, const char*> awaited = {{SmtpStep::EhloBeforeTls, "EHLO"},
+                                                            {SmtpStep::StartTls, "STARTTLS"},
+                                                            {SmtpStep::Ehlo, "EHLO"},
+                                                            {SmtpStep::Helo, "HELO"},
+                                                            {SmtpStep::AuthLogin, "AUTH LOGIN"},
+                                                            {SmtpStep::UserName, "the user name"},
+                                                            {SmtpStep::Password, "the password"},
+                                                            {SmtpStep::MailFrom, "MAIL FROM"},
+                                                            {SmtpStep::RcptTo, "RCPT TO"},
+                                                            {SmtpStep::Data, "DATA"},
+                                                            {SmtpStep::Message, "the message"}};
+    const auto it = awaited.find(step_);
+    fail(step_ == SmtpStep::Greeting
+             ? QStringLiteral("The SMTP server closed the connection before its greeting")
+         : step_ == SmtpStep::Handshake
+             ? QStringLiteral("The SMTP server closed the connection during the TLS handshake")
+         : it != awaited.end()
+             ? QStringLiteral("The SMTP server closed the connection before answering %1")
+                   .arg(QLatin1String(it->second))
+             : QStringLiteral("The SMTP server closed the connection"));
 }
 
 // The line that answers an accepted reply at the current step, the step moved on to it.

@@ -71,8 +71,11 @@ public:
     // The connection is encrypted now (protocol and cipher in `summary`); after STARTTLS the
     // dialogue greets again.
     void encrypted(const QString& summary);
-    // The connection failed or was closed by the server: the dialogue ends, saying `why`.
+    // The connection failed: the dialogue ends, saying `why`; once the server has taken the
+    // mail, it ends well.
     void fail(const QString& why);
+    // The server closed the connection: as fail(), saying at which step.
+    void closed();
 
     SmtpStep step() const { return step_; }
 

@@ -27,16 +27,26 @@ QString trimmedAnswer(const QString& text)
 
 } // namespace
 
-void lookUpExternalAddress(std::function<void(const std::optional<QString>&)> done)
+void lookUpExternalAddress(std::function<void(const Lookup&)> done)
 {
     platform::DownloadRequest request;
     request.url = toWindows1252(echoPageAddress());
     // Every lookup must reach the server, not a cache on the way.
     request.bypassCache = true;
     request.maxBytes = kMaxEchoAnswer;
+    // A page on a host of both families answers the address it was asked over.
+    request.family = platform::AddressFamily::IPv4;
     platform::download(request, [done = std::move(done)](const platform::DownloadResult& result) {
+        if (!result.ok)
+            return done({{}, QStringLiteral("Cannot reach %1: %2").arg(echoHost(), result.error)});
         const QString answer = trimmedAnswer(fromWindows1252(result.body));
-        done(result.ok && isIPv4Address(answer) ? std::optional<QString>(answer) : std::nullopt);
+        if (!isIPv4Address(answer))
+            return done({{},
+                         QStringLiteral("The echo page answered something that is not an "
+                                        "address")});
+        if (answer == QLatin1String("0.0.0.0"))
+            return done({{}, QStringLiteral("The echo page answered 0.0.0.0")});
+        done({answer, {}});
     });
 }
 

@@ -3,18 +3,23 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 namespace quillet {
 
 // The echo page's answer is an address or nothing: a longer one is no answer of ours.
 inline constexpr qint64 kMaxEchoAnswer = 64;
 
-// Looks up the external address as the echo page tells it, with blanks, tabs, CR and LF at
-// both ends removed, and hands it to `done` on the event loop; nothing when the lookup
-// failed: no answer, an error status, or an answer that is no dotted IPv4 address (a
-// captive portal's page, two lines, an IPv6 address).
-void lookUpExternalAddress(std::function<void(const std::optional<QString>&)> done);
+// What one lookup found: the address, or why there is none.
+struct Lookup {
+    QString address; // empty when the lookup failed
+    QString problem; // why, in a few words
+};
+
+// Looks up the external address as the echo page tells it, over IPv4, with blanks, tabs, CR
+// and LF at both ends removed, and hands it to `done` on the event loop. The lookup fails
+// without an answer, with an error status, or with an answer that is no dotted IPv4 address
+// (a captive portal's page, two lines, an IPv6 address) or is 0.0.0.0.
+void lookUpExternalAddress(std::function<void(const Lookup&)> done);
 
 // The first IPv4 address of the first adapter that has a usable one, or empty text.
 QString internalAddress();

@@ -30,14 +30,14 @@ Application::~Application()
     window_.reset();
 }
 
-void Application::start()
+void Application::start(bool atLogin)
 {
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::commitDataRequest, this, &Application::requestShutdown);
         connect(app, &QCoreApplication::aboutToQuit, this, &Application::shutDown);
     }
     tray_ = new TrayController(
-        model_, [this] { return window(); }, this);
+        model_, [this] { return window(); }, atLogin, this);
 
     Settings settings = store_.load();
     model_.setHostName(platform::hostName().replace(QLatin1Char(' '), QLatin1Char('_')));

@@ -25,8 +25,8 @@ public:
     ~Application() override;
 
     // Start-up: loads the settings, puts the icon in the tray, runs one check and arms the
-    // check timer. No window is built.
-    void start();
+    // check timer. No window is built. `atLogin`: started at login (--autostart).
+    void start(bool atLogin = false);
     // The platform asked the program to end: shut down as the window's close box does.
     void requestShutdown();
 

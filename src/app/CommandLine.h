@@ -5,16 +5,18 @@
 
 namespace quillet {
 
-// What the command line asks for: to start as usual, or only an answer and an exit status.
+// What the command line asks for: to start, or only an answer and an exit status.
 struct CommandLine {
     bool start = true;
+    // Started at login: a notification area may still be on its way.
+    bool autostart = false;
     int exitCode = 0;
     QString out; // for stdout
     QString err; // for stderr
 };
 
-// --help or --version alone answer and end with 0; anything else is an error (usage on
-// stderr, 2); no argument starts Quillet. `arguments` includes the program's name.
+// No argument, or --autostart, starts Quillet; --help or --version alone answer and end with
+// 0; anything else is an error (usage on stderr, 2). `arguments` includes the program's name.
 CommandLine parseCommandLine(const QStringList& arguments);
 
 } // namespace quillet

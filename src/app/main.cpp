@@ -50,6 +50,6 @@ int main(int argc, char* argv[])
     QObject::connect(&quillet, &quillet::Application::finished, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     quillet::platform::installShutdownSignals([&quillet] { quillet.requestShutdown(); });
-    quillet.start();
+    quillet.start(command.autostart);
     return QApplication::exec();
 }

@@ -31,11 +31,13 @@ ActionRunner::ActionRunner(Model& model, QObject* parent)
 }
 
 // Each step reads the settings when it starts, so an edit counts from the next step on.
-void ActionRunner::run(RunCause cause, const QString& addressFile, std::function<void()> done)
+void ActionRunner::run(RunCause cause, const Addresses& addresses, const QString& addressFile,
+                       std::function<void()> done)
 {
     // Keeps a second run from being started from the window while one is in progress.
     model_.setRunning(true);
     cause_ = cause;
+    addresses_ = addresses;
     addressFile_ = addressFile;
     done_ = std::move(done);
     ran_.clear();
@@ -48,7 +50,7 @@ void ActionRunner::sendEmail()
     if (model_.settings().email.enabled) {
         ran_.append(Action::Email);
         // Only starts the dialogue; the server's replies drive it while the others run.
-        email_->send(model_.settings().email, model_.addresses(), model_.hostName(),
+        email_->send(model_.settings().email, addresses_, model_.hostName(),
                      [this](const Outcome& outcome) {
                          report(Action::Email, outcome);
                          finish();
@@ -77,10 +79,9 @@ void ActionRunner::updateDynDns()
     if (!model_.settings().dynDns.enabled)
         return callUrl();
     ran_.append(Action::DynDns);
-    dynDns_.update(model_.settings().dynDns, model_.addresses().external, cause_,
-                   [this](const std::optional<Outcome>& outcome) {
-                       if (outcome)
-                           report(Action::DynDns, *outcome);
+    dynDns_.update(model_.settings().dynDns, addresses_.external, cause_,
+                   [this](const Outcome& outcome) {
+                       report(Action::DynDns, outcome);
                        callUrl();
                    });
 }
@@ -94,11 +95,10 @@ void ActionRunner::callUrl()
     if (!model_.settings().url.enabled)
         return ended();
     ran_.append(Action::Url);
-    quillet::callUrl(model_.settings().url, model_.addresses(),
-                     [this, ended](const Outcome& outcome) {
-                         report(Action::Url, outcome);
-                         ended();
-                     });
+    quillet::callUrl(model_.settings().url, addresses_, [this, ended](const Outcome& outcome) {
+        report(Action::Url, outcome);
+        ended();
+    });
 }
 
 // The run ends when the others and the e-mail have all ended, whichever ends last.

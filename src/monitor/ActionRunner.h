@@ -24,8 +24,9 @@ class ActionRunner : public QObject {
 public:
     explicit ActionRunner(Model& model, QObject* parent = nullptr);
 
-    // `addressFile` is what the FTP upload sends.
-    void run(RunCause cause, const QString& addressFile, std::function<void()> done);
+    // Tells the world of `addresses`; `addressFile` is what the FTP upload sends.
+    void run(RunCause cause, const Addresses& addresses, const QString& addressFile,
+             std::function<void()> done);
 
     EmailAction& email() { return *email_; }
 
@@ -43,6 +44,7 @@ private:
     DynDnsUpdate dynDns_;
     // The run under way.
     RunCause cause_ = RunCause::Change;
+    Addresses addresses_;
     QString addressFile_;
     std::function<void()> done_;
     QList<Action> ran_;

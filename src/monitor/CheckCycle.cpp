@@ -83,15 +83,15 @@ void CheckCycle::writeAddressFile(const Addresses& addresses)
 
 void CheckCycle::check(std::function<void(bool changed)> done)
 {
-    lookUpExternalAddress([this, done = std::move(done)](const std::optional<QString>& lookedUp) {
+    lookUpExternalAddress([this, done = std::move(done)](const Lookup& lookup) {
         const QString internal = trimBlanks(internalAddress());
-        if (!lookedUp) {
+        if (lookup.address.isEmpty()) {
             // An outage: shown, but the addresses later checks compare with stay those of the
             // last check that knew its address, so a change across the outage is still seen.
             model_.setAddresses({kUnknownAddress, internal});
             return done(false);
         }
-        const Addresses now{*lookedUp, internal};
+        const Addresses now{lookup.address, internal};
         model_.setAddresses(now);
         if (trimBlanks(model_.settings().addressFileName).isEmpty()) {
             Settings settings = model_.settings();
@@ -100,15 +100,12 @@ void CheckCycle::check(std::function<void(bool changed)> done)
         }
         useAddressFileName(model_.settings().addressFileName);
         writeAddressFile(now);
-
-        // The page's own "0.0.0.0" is no address either: nothing to compare it with.
-        bool changed = false;
-        if (now.external != kUnknownAddress) {
-            changed = lastKnown_.external != kUnknownAddress && now != lastKnown_;
-            if (changed)
-                appendToChangeLog(changeLogLine(nowStamp(), lastKnown_, now));
-            lastKnown_ = now;
-        }
+        // Against the last known addresses; "0.0.0.0" there (an address file an older version
+        // wrote during an outage) is no address, and the real one is a change.
+        const bool changed = now != lastKnown_;
+        if (changed)
+            appendToChangeLog(changeLogLine(nowStamp(), lastKnown_, now));
+        lastKnown_ = now;
         done(changed);
     });
 }

@@ -14,11 +14,10 @@ class Model;
 // One line of "ipchange.log", without its line end.
 QString changeLogLine(const QString& stamp, const Addresses& before, const Addresses& now);
 
-// The check: looks both addresses up, shows them, rewrites the address file and, on a
-// change between two known external addresses, appends to "ipchange.log". A failed lookup
-// shows "0.0.0.0" and changes nothing else: the addresses compared with stay those of the
-// last check that knew its external address. Nothing here waits: the lookup runs on the
-// event loop.
+// The check: looks both addresses up, shows them, rewrites the address file and, when they
+// differ from the last known ones, appends to "ipchange.log". A failed lookup shows "0.0.0.0"
+// and changes nothing else: the addresses compared with stay those of the last check that
+// knew its external address. Nothing here waits: the lookup runs on the event loop.
 class CheckCycle {
 public:
     explicit CheckCycle(Model& model);
@@ -30,6 +29,8 @@ public:
     void check(std::function<void(bool changed)> done);
     // The address file as the last check (or the start) named it; empty before that.
     QString addressFilePath() const { return addressFilePath_; }
+    // The addresses of the last check that knew its external address.
+    const Addresses& lastKnown() const { return lastKnown_; }
 
 private:
     void useAddressFileName(const QString& name);

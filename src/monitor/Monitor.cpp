@@ -1,14 +1,21 @@
 #include "monitor/Monitor.h"
 
+#include "core/Model.h"
+
 namespace quillet {
 
 Monitor::Monitor(Model& model, QObject* parent)
     : QObject(parent)
+    , model_(model)
     , checkCycle_(model)
     , actions_(new ActionRunner(model, this))
 {
     runActions = [this](RunCause cause, std::function<void()> done) {
-        actions_->run(cause, checkCycle_.addressFilePath(), std::move(done));
+        // A change is acted on with the addresses it found, whatever a later check showed;
+        // the user's run with those shown.
+        const Addresses addresses =
+            cause == RunCause::Change ? checkCycle_.lastKnown() : model_.addresses();
+        actions_->run(cause, addresses, checkCycle_.addressFilePath(), std::move(done));
     };
 }
 
@@ -27,26 +34,31 @@ void Monitor::requestRun(RunCause cause)
 
 void Monitor::next()
 {
-    if (busy_ || stopped_)
+    if (stopped_)
         return;
-    const auto finished = [this] {
-        busy_ = false;
-        next();
-        if (!busy_)
-            emit idle();
-    };
-    // A run asked for by a check's change goes before the next check.
-    if (const std::optional<RunCause> cause = std::exchange(runWaiting_, std::nullopt)) {
-        busy_ = true;
-        runActions(*cause, finished);
-    } else if (std::exchange(checkWaiting_, false)) {
-        busy_ = true;
-        checkCycle_.check([this, finished](bool changed) {
-            if (changed)
-                requestRun(RunCause::Change);
-            finished();
+    if (!running_ && runWaiting_) {
+        running_ = true;
+        runActions(*std::exchange(runWaiting_, std::nullopt), [this] {
+            running_ = false;
+            ended();
         });
     }
+    if (!checking_ && std::exchange(checkWaiting_, false)) {
+        checking_ = true;
+        checkCycle_.check([this](bool changed) {
+            checking_ = false;
+            if (changed)
+                runWaiting_ = runWaiting_ == RunCause::User ? RunCause::User : RunCause::Change;
+            ended();
+        });
+    }
+}
+
+void Monitor::ended()
+{
+    next();
+    if (!busy())
+        emit idle();
 }
 
 } // namespace quillet

@@ -13,9 +13,11 @@ namespace quillet {
 
 class Model;
 
-// Runs the checks and the action runs one at a time, on the event loop. One asked for
-// while another is under way (the timer, "refresh", the button, a detected change) runs
-// once after it ends; requests never pile up beyond one waiting of each kind.
+// Runs the checks and the action runs on the event loop, each one at a time: a check never
+// waits for an action run (a slow server delays no check), and a run asked for while one is
+// under way (the button, a change found meanwhile) runs once after it ends, as a check asked
+// for while one is under way (the timer, "refresh") runs once after that one. Requests never
+// pile up beyond one waiting of each kind.
 class Monitor : public QObject {
     Q_OBJECT
 
@@ -24,7 +26,7 @@ public:
 
     void requestCheck();
     void requestRun(RunCause cause);
-    bool busy() const { return busy_; }
+    bool busy() const { return checking_ || running_; }
     // Nothing more starts: the program is ending.
     void stop() { stopped_ = true; }
 
@@ -40,10 +42,13 @@ signals:
 
 private:
     void next();
+    void ended();
 
+    Model& model_;
     CheckCycle checkCycle_;
     ActionRunner* actions_;
-    bool busy_ = false;
+    bool checking_ = false;
+    bool running_ = false;
     bool stopped_ = false;
     bool checkWaiting_ = false;
     std::optional<RunCause> runWaiting_;

@@ -64,11 +64,14 @@ bool setStartAtLogin(bool on, QString* error)
                                          "Name=Quillet\n"
                                          "Comment=Watches this computer's addresses and tells "
                                          "the world when they change\n"
-                                         "Exec=%1\n"
+                                         "Exec=%1 --autostart\n"
+                                         "TryExec=%2\n"
                                          "Icon=quillet\n"
                                          "Terminal=false\n"
                                          "X-GNOME-Autostart-enabled=true\n")
-                              .arg(execValue(QCoreApplication::applicationFilePath()));
+                              .arg(execValue(QCoreApplication::applicationFilePath()),
+                                   QString(QCoreApplication::applicationFilePath())
+                                       .replace(QLatin1Char('\\'), QStringLiteral("\\\\")));
     return writeOwnFile(file, entry.toUtf8(), error);
 }
 

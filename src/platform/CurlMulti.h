@@ -1,16 +1,18 @@
 #pragma once
 
-// libcurl's multi interface on the event loop of the thread that uses it: socket notifiers
-// and one timer drive every transfer, so none blocks the thread. Not part of the platform's
-// interface; Download.cpp and FtpPut.cpp build on it.
+// libcurl's multi interface on a thread of its own: libcurl waits inside its calls for some
+// replies (an FTP server's 226 and its answer to QUIT), and no such wait may hold the window's
+// thread. Not part of the platform's interface; Download.cpp and FtpPut.cpp build on it.
 
 #include "platform/CurlSupport.h"
 
+#include <functional>
 #include <memory>
 
 namespace quillet::platform::curl {
 
-// One transfer: its handle, what the handle points at, and what to do when it ends.
+// One transfer: its handle, what the handle points at, and what to do when it ends. Made on
+// the thread that starts it; its libcurl callbacks and finish() run on the transfer thread.
 class Job {
 public:
     Job();
@@ -23,19 +25,25 @@ public:
     // Why it failed, in words a user can act on.
     QString errorText(CURLcode code) const { return curl::errorText(handle(), code, errorBuffer_); }
 
-    // Runs once, from the event loop, when the transfer has ended.
+    // Runs once, on the transfer thread, when the transfer has ended; reports through
+    // deliver().
     virtual void finish(CURLcode code) = 0;
 
+protected:
+    // Runs `report` on the application's thread, unless the transfers were cancelled meanwhile.
+    void deliver(std::function<void()> report) const;
+
 private:
+    friend void start(std::unique_ptr<Job> job);
     Easy easy_;
     char errorBuffer_[CURL_ERROR_SIZE] = {};
+    int generation_ = 0;
 };
 
-// Starts `job` on the current thread's event loop; its finish() never runs before start()
-// has returned.
+// Hands `job` to the transfer thread; its report never comes before start() has returned.
 void start(std::unique_ptr<Job> job);
 
-// Ends every transfer at once, without finishing them: the program is ending.
+// Ends every transfer at once; none of them reports any more: the program is ending.
 void cancelAll();
 
 } // namespace quillet::platform::curl

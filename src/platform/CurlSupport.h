@@ -47,6 +47,10 @@ inline void applyTimeouts(CURL* c)
     const TransferTimeouts timeouts = transferTimeouts();
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(timeouts.connect.count()));
     curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(timeouts.total.count()));
+    // Each FTP reply within the connect time-out: libcurl's own 120 s would also bound its
+    // wait for the answer to QUIT, which the total time-out does not.
+    curl_easy_setopt(c, CURLOPT_SERVER_RESPONSE_TIMEOUT,
+                     static_cast<long>(std::max<qint64>(1, timeouts.connect.count() / 1000)));
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &abortOnShutdown);

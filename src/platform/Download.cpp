@@ -46,6 +46,9 @@ public:
         curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers_.get());
         curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &DownloadJob::write);
         curl_easy_setopt(c, CURLOPT_WRITEDATA, this);
+        static constexpr long kResolve[] = {CURL_IPRESOLVE_WHATEVER, CURL_IPRESOLVE_V4,
+                                            CURL_IPRESOLVE_V6};
+        curl_easy_setopt(c, CURLOPT_IPRESOLVE, kResolve[static_cast<int>(request_.family)]);
         if (!request_.user.isEmpty() || !request_.password.isEmpty()) {
             // Basic only, so the credentials go with the first request (RFC 7617 section 2);
             // libcurl keeps them from any other host a redirect leads to.
@@ -73,7 +76,7 @@ public:
         } else {
             result.ok = true;
         }
-        done_(result);
+        deliver([done = done_, result] { done(result); });
     }
 
 private:

@@ -8,6 +8,8 @@
 
 namespace quillet::platform {
 
+enum class AddressFamily { Any, IPv4, IPv6 };
+
 struct DownloadRequest {
     QByteArray url;
     // Ask every cache on the way for a fresh answer; there is no local cache to purge.
@@ -17,6 +19,8 @@ struct DownloadRequest {
     QByteArray password = {};
     // An answer longer than this fails the transfer (0: no limit).
     qint64 maxBytes = 0;
+    // The family the host's addresses are taken from.
+    AddressFamily family = AddressFamily::Any;
 };
 
 struct DownloadResult {

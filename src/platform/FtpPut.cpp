@@ -67,13 +67,16 @@ public:
         result.ok = code == CURLE_OK;
         result.lastReply = QString::fromLatin1(lastReply_);
         if (!result.ok) {
-            // A refusal names itself ("530 Login incorrect."); otherwise the transfer says why.
+            // A refused certificate first, the data connection's too: libcurl then tries PASV
+            // and reads a stale reply as its answer ("Bad PASV/EPSV response: 125"). Then a
+            // refusal, which names itself ("530 Login incorrect."); else the transfer's error.
             const char first = lastReply_.isEmpty() ? '\0' : lastReply_.at(0);
-            result.error = first == '4' || first == '5' ? result.lastReply
-                           : valid()                    ? errorText(code)
-                                                        : curl::kCannotStart;
+            result.error = !certificateRefused_.isEmpty() ? certificateProblem(certificateRefused_)
+                           : first == '4' || first == '5' ? result.lastReply
+                           : valid()                      ? errorText(code)
+                                                          : curl::kCannotStart;
         }
-        done_(result);
+        deliver([done = done_, result] { done(result); });
     }
 
 private:
@@ -88,17 +91,22 @@ private:
     }
 
     // The server's replies reach us as "header" lines; the last one before the goodbye to
-    // QUIT says how things ended.
+    // QUIT says how things ended. libcurl's own notes tell of a refused certificate.
     static int watchReplies(CURL*, curl_infotype type, char* data, size_t size, void* self)
     {
+        const QByteArray lines(data, static_cast<qsizetype>(size));
+        auto* job = static_cast<UploadJob*>(self);
+        if (type == CURLINFO_TEXT && job->certificateRefused_.isEmpty() &&
+            (lines.startsWith("SSL certificate problem") ||
+             (lines.startsWith("SSL: ") && lines.contains("subject name"))))
+            job->certificateRefused_ = QString::fromLatin1(lines.trimmed().left(512));
         if (type != CURLINFO_HEADER_IN)
             return 0;
-        const QByteArray lines(data, static_cast<qsizetype>(size));
         for (const QByteArray& line : lines.split('\n')) {
             const QByteArray reply = line.trimmed();
             if (reply.size() >= 3 && std::isdigit(static_cast<unsigned char>(reply[0])) &&
                 !reply.startsWith("221"))
-                static_cast<UploadJob*>(self)->lastReply_ = reply.left(512);
+                job->lastReply_ = reply.left(512);
         }
         return 0;
     }
@@ -109,6 +117,7 @@ private:
     std::function<void(const FtpPutResult&)> done_;
     qsizetype sent_ = 0;
     QByteArray lastReply_;
+    QString certificateRefused_; // libcurl's words, on either connection
 };
 
 // Commands end at CR LF (RFC 959 section 4.1.3); any control character in a field would

@@ -2,6 +2,8 @@
 
 #include "core/Model.h"
 #include "core/TextUtil.h"
+#include "core/Windows1252.h"
+#include "platform/FileAccess.h"
 #include "platform/Launcher.h"
 #include "platform/Paths.h"
 #include "platform/TrayIcon.h"
@@ -218,9 +220,25 @@ void MainWindow::copyAddress(const QLineEdit* box)
 
 void MainWindow::viewChangeLog()
 {
-    // The desktop's handler for text files; whether the log exists yet is its concern.
-    platform::openWithDesktop(
-        QUrl::fromLocalFile(platform::dataFile(QStringLiteral("ipchange.log"))));
+    // The desktop's handler for text files; without one (no xdg-open), a window of ours.
+    const QString log = platform::dataFile(QStringLiteral("ipchange.log"));
+    if (platform::openWithDesktop(QUrl::fromLocalFile(log)))
+        return;
+    // The newest lines, when it has grown large.
+    constexpr qint64 kShownBytes = 1024 * 1024;
+    const platform::FileRead file = platform::readOwnFile(log, 64 * kShownBytes);
+    auto* viewer = new QPlainTextEdit(this);
+    viewer->setObjectName(QStringLiteral("changeLogViewer"));
+    viewer->setWindowFlag(Qt::Window);
+    viewer->setAttribute(Qt::WA_DeleteOnClose);
+    viewer->setReadOnly(true);
+    viewer->setWindowTitle(log);
+    viewer->setPlainText(file.ok       ? fromWindows1252(file.bytes.right(kShownBytes))
+                         : file.exists ? file.error
+                                       : QStringLiteral("No change has been logged yet."));
+    viewer->moveCursor(QTextCursor::End);
+    viewer->resize(640, 360);
+    viewer->show();
 }
 
 void MainWindow::checkFileName()

@@ -14,6 +14,8 @@ namespace quillet {
 namespace {
 // The shell keeps 64 characters for the tip, the terminator among them.
 constexpr qsizetype kTipField = 64;
+// How long a copy started at login waits for a notification area.
+constexpr int kTrayWaitSeconds = 60;
 
 Qt::WindowStates qtState(WindowState state)
 {
@@ -30,7 +32,7 @@ QString trayTipText(const QString& external, const QString& internal)
     return tip.left(kTipField - 1);
 }
 
-TrayController::TrayController(Model& model, std::function<MainWindow*()> buildWindow,
+TrayController::TrayController(Model& model, std::function<MainWindow*()> buildWindow, bool atLogin,
                                QObject* parent)
     : QObject(parent)
     , model_(model)
@@ -46,14 +48,21 @@ TrayController::TrayController(Model& model, std::function<MainWindow*()> buildW
     connect(icon_.get(), &platform::TrayIcon::rightClicked, this, &TrayController::popUpMenu);
     connect(icon_.get(), &platform::TrayIcon::availabilityChanged, this,
             &TrayController::trayAppeared);
-    // Only hide when an icon can bring the window back; otherwise it would be lost.
-    if (presence == platform::TrayPresence::Missing) {
-        QTimer::singleShot(0, this, [this] {
-            if (MainWindow* shown = window())
-                shown->show();
-        });
-    }
     updateTip();
+    // Only hidden while an icon can bring the window back; otherwise it would be lost. At
+    // login the panel often starts after the programs it starts: a minute to appear.
+    if (presence == platform::TrayPresence::Missing) {
+        auto* waiting = new QTimer(this);
+        int left = atLogin ? kTrayWaitSeconds : 0;
+        connect(waiting, &QTimer::timeout, this, [this, waiting, left]() mutable {
+            if (platform::trayPresence() == platform::TrayPresence::Present || left-- <= 0) {
+                waiting->deleteLater();
+                if (platform::trayPresence() != platform::TrayPresence::Present)
+                    showForWantOfTray();
+            }
+        });
+        waiting->start(atLogin ? 1000 : 0);
+    }
 }
 
 TrayController::~TrayController() = default;
@@ -69,6 +78,7 @@ MainWindow* TrayController::window()
         auto* menu = new TrayMenu(*built, model_);
         menu_ = menu;
         connect(menu, &TrayMenu::restoreRequested, this, &TrayController::restore);
+        connect(menu, &TrayMenu::minimizeRequested, this, &TrayController::minimize);
         built->installEventFilter(this);
     }
     return built;
@@ -139,6 +149,7 @@ void TrayController::showWindow()
     TrayMenu* menu = menu_;
     if (shown == nullptr || menu == nullptr)
         return;
+    shownForWantOfTray_ = false;
     // The window manager drops a hidden window's state, and Qt may hear of that as the window
     // turning normal: the state it went in with comes back before it shows.
     if (shown->isHidden())
@@ -163,6 +174,19 @@ void TrayController::restore()
     menu->enableItemsFor(WindowState::Normal);
 }
 
+// The menu's Minimize is the window manager's: into the tray while an icon can bring the window
+// back, else minimised as usual.
+void TrayController::minimize()
+{
+    MainWindow* shown = window_;
+    if (shown == nullptr || !shown->isVisible())
+        return;
+    if (iconShown())
+        hideIntoTray(shown->windowState());
+    else
+        shown->setWindowState((shown->windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+}
+
 void TrayController::popUpMenu(QPoint pos)
 {
     window();
@@ -170,14 +194,26 @@ void TrayController::popUpMenu(QPoint pos)
         menu->popup(pos);
 }
 
+void TrayController::showForWantOfTray()
+{
+    if (MainWindow* shown = window(); shown != nullptr && shown->isHidden()) {
+        shown->show();
+        shownForWantOfTray_ = true;
+    }
+}
+
 // A notification area that shows up after start-up (common right after log-in) takes the
-// program in; a window minimised meanwhile goes into it.
+// program in: a window shown for want of it, or minimised meanwhile, goes into it.
 void TrayController::trayAppeared()
 {
     MainWindow* shown = window_;
     TrayMenu* menu = menu_;
-    if (shown != nullptr && menu != nullptr && shown->isMinimized() && iconShown())
+    if (shown == nullptr || menu == nullptr || !iconShown())
+        return;
+    if (shown->isMinimized())
         hideIntoTray(qtState(menu->lastShownState()));
+    else if (std::exchange(shownForWantOfTray_, false) && shown->isVisible())
+        hideIntoTray(shown->windowState());
 }
 
 void TrayController::remove()

@@ -19,14 +19,17 @@ class TrayIcon;
 
 // The program's icon in the notification area and the window's way into it and out: a left
 // click shows the window, a right click pops up the tray menu, and the window manager's
-// minimise hides the window into the tray while an icon can bring it back. The icon's tip
-// follows the addresses the model shows, with a line naming the actions that failed.
+// minimise hides the window into the tray while an icon can bring it back. Without a
+// notification area the window shows (started at login, after waiting a minute for one), and
+// goes into one that appears. The icon's tip follows the addresses the model shows, with a
+// line naming the actions that failed.
 class TrayController : public QObject {
     Q_OBJECT
 
 public:
-    // `buildWindow` makes the window when it is first needed.
-    TrayController(Model& model, std::function<MainWindow*()> buildWindow,
+    // `buildWindow` makes the window when it is first needed. `atLogin`: a notification area
+    // may still be on its way.
+    TrayController(Model& model, std::function<MainWindow*()> buildWindow, bool atLogin,
                    QObject* parent = nullptr);
     ~TrayController() override;
 
@@ -50,7 +53,9 @@ private:
     void updateTip();
     void hideIntoTray(Qt::WindowStates stateBefore);
     void restore();
+    void minimize();
     void trayAppeared();
+    void showForWantOfTray();
 
     Model& model_;
     std::function<MainWindow*()> buildWindow_;
@@ -61,6 +66,8 @@ private:
     QString alert_;
     // The state the window went into the tray with.
     Qt::WindowStates hiddenState_;
+    // Shown only because there was no notification area.
+    bool shownForWantOfTray_ = false;
     bool removed_ = false;
 };
 

@@ -26,7 +26,7 @@ TrayMenu::TrayMenu(QWidget& window, Model& model)
     add(Item::Restore, QStringLiteral("&Restore"), &TrayMenu::restoreRequested);
     add(Item::Move, QStringLiteral("&Move"), &TrayMenu::startSystemMove);
     add(Item::Size, QStringLiteral("&Size"), &TrayMenu::startSystemResize);
-    add(Item::Minimize, QStringLiteral("Mi&nimize"), &TrayMenu::minimize);
+    add(Item::Minimize, QStringLiteral("Mi&nimize"), &TrayMenu::minimizeRequested);
     add(Item::Maximize, QStringLiteral("Ma&ximize"), &TrayMenu::maximize);
     addSeparator();
     add(Item::StartAtLogin, QStringLiteral("Start at &login"), &TrayMenu::toggleStartAtLogin);
@@ -34,9 +34,12 @@ TrayMenu::TrayMenu(QWidget& window, Model& model)
     addSeparator();
     actions_.at(static_cast<std::size_t>(Item::Close)) =
         addAction(QStringLiteral("&Close"), &window, &QWidget::close);
-    // Read from the autostart entry each time: true whatever else changed it.
-    connect(this, &QMenu::aboutToShow, this,
-            [this] { action(Item::StartAtLogin)->setChecked(platform::startsAtLogin()); });
+    // Read afresh each time it opens: the window's state and the autostart entry, whatever
+    // else changed them.
+    connect(this, &QMenu::aboutToShow, this, [this] {
+        enableItemsFor(windowStateOf(window_));
+        action(Item::StartAtLogin)->setChecked(platform::startsAtLogin());
+    });
     window.installEventFilter(this);
     enableItemsFor(windowStateOf(window));
 }
@@ -82,11 +85,6 @@ void TrayMenu::startSystemResize()
 {
     if (window_.isVisible() && window_.windowHandle())
         window_.windowHandle()->startSystemResize(Qt::BottomEdge | Qt::RightEdge);
-}
-
-void TrayMenu::minimize()
-{
-    window_.setWindowState((window_.windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
 }
 
 void TrayMenu::maximize()

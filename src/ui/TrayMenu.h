@@ -16,7 +16,7 @@ WindowState windowStateOf(const QWidget& window);
 
 // The tray icon's popup menu: Restore, Move, Size, Minimize and Maximize act on the window as
 // its system menu would, Start at login edits the autostart entry, Close closes the window.
-// Restore out of the tray is the tray's own: restoreRequested() asks it.
+// Restore and Minimize, into the tray and out, are the tray's own: it is asked by signal.
 class TrayMenu : public QMenu {
     Q_OBJECT
 
@@ -35,6 +35,7 @@ public:
 
 signals:
     void restoreRequested();
+    void minimizeRequested();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -42,7 +43,6 @@ protected:
 private:
     void startSystemMove();
     void startSystemResize();
-    void minimize();
     void maximize();
     void toggleStartAtLogin();
 

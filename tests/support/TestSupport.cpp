@@ -99,10 +99,14 @@ SmtpPeer::SmtpPeer(const QString& user, const QString& password, const QString& 
 {
 }
 
-FtpPeer::FtpPeer(const QString& user, const QString& password, const QString& cert)
+FtpPeer::FtpPeer(const QString& user, const QString& password, const QString& cert,
+                 const QString& mute)
     : ScriptPeer("ftp",
-                 {"--root", "@/root", "--user", user, "--password", password, "--log-file",
-                  "@/commands.jsonl"},
+                 QStringList{"--root", "@/root", "--user", user, "--password", password,
+                             "--log-file", "@/commands.jsonl", "--mute", mute} +
+                     (cert.isEmpty()
+                          ? QStringList()
+                          : QStringList{"--reuse", "--other-cert", tlsFile("other-server.pem")}),
                  cert)
 {
 }
@@ -163,7 +167,7 @@ std::optional<QString> Hooks::answerPrompt(const QString& title, const QString& 
 std::optional<bool> Hooks::openUrl(const QUrl& url)
 {
     opened.append(url);
-    return true;
+    return desktopOpens;
 }
 
 } // namespace quillet::test

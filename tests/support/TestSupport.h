@@ -80,10 +80,13 @@ public:
     QByteArray mails() const { return readAll(file("mail.log")); }
 };
 
-// One account whose home is root(); with a `cert`, TLS required on every connection.
+// One account whose home is root() (and "other" alike); with a `cert`, TLS required on every
+// connection, the data connection resuming the control connection's session ("other"'s
+// presenting another authority's certificate instead); `mute` a command it never answers.
 class FtpPeer : public ScriptPeer {
 public:
-    FtpPeer(const QString& user, const QString& password, const QString& cert = {});
+    FtpPeer(const QString& user, const QString& password, const QString& cert = {},
+            const QString& mute = {});
     QString root() const { return file("root"); }
     // Every command so far (cmd, arg, t), the password shown as "***".
     QList<QVariantMap> commands() const { return logged("commands.jsonl"); }
@@ -131,8 +134,9 @@ public:
     int prompts = 0;
     QString promptTitle;
     QString promptText;
-    // What was handed to the desktop to open.
+    // What was handed to the desktop to open, and whether the desktop could.
     QList<QUrl> opened;
+    bool desktopOpens = true;
 
     std::optional<QString> programDirectory() const override { return directory; }
     std::optional<QList<platform::Adapter>> adapters() const override { return adapterList; }

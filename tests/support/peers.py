@@ -2,7 +2,9 @@
 
 http answers every GET with --body-file as it is then (a first line "STATUS n [location]"
 sets the status and Location); smtp (aiosmtpd) takes AUTH LOGIN from --user/--password only, --tls starttls or
-implicit; ftp (pyftpdlib) has one account whose home is --root, TLS required with --cert.
+implicit, and answers RCPT with 251; ftp (pyftpdlib) has one account whose home is --root, TLS required with --cert,
+the data connection resuming the control's TLS session with --reuse (user "other"'s with
+--other-cert's certificate instead), --mute CMD unanswered.
 Mail goes to --log-file as sender LF recipients LF bytes; requests and FTP commands as JSON
 lines with a monotonic t, so several peers' logs can be ordered. Prints "PORT <n>" once
 listening and exits when its standard input closes: it never outlives its test.
@@ -67,6 +69,10 @@ def smtp_peer(args):
     warnings.simplefilter("ignore")  # aiosmtpd's warnings about its own deprecated names
 
     class Handler:
+        async def handle_RCPT(self, server, session, envelope, address, rcpt_options):
+            envelope.rcpt_tos.append(address)
+            return "251 2.1.5 User not local; will forward"
+
         async def handle_DATA(self, server, session, envelope):
             head = "%s\n%s\n" % (envelope.mail_from, ",".join(envelope.rcpt_tos))
             with open(args.log_file, "ab") as log:
@@ -96,32 +102,59 @@ def ftp_peer(args):
     from pyftpdlib.handlers import FTPHandler, TLS_DTPHandler, TLS_FTPHandler
     from pyftpdlib.servers import FTPServer
 
-    class EarlyTLSDTPHandler(TLS_DTPHandler):
-        """libcurl starts the data connection's TLS handshake as soon as it connects, before
-        STOR, where pyftpdlib would close a data connection that speaks first."""
+    class LateTLSDTPHandler(TLS_DTPHandler):
+        """As servers do, the data connection's TLS handshake is taken up only once STOR is
+        accepted: a refused STOR leaves libcurl's handshake unanswered."""
 
-        def __init__(self, sock, cmd_channel):
-            super().__init__(sock, cmd_channel)
+        def readable(self):
+            if self._ssl_requested and not self._initialized:
+                return False
+            return super().readable()
+
+        def enable_receiving(self, type, cmd):
+            super().enable_receiving(type, cmd)
             if self._ssl_requested:
                 self._do_ssl_handshake()
+
+        def secure_connection(self, context):
+            # User "other" gets a data connection with --other-cert's certificate.
+            if args.other_cert and self.cmd_channel.username == "other":
+                context = SSL.Context(SSL.TLS_SERVER_METHOD)
+                context.use_certificate_chain_file(args.other_cert)
+                context.use_privatekey_file(args.other_cert)
+            super().secure_connection(context)
 
         def readable(self):
             if self._ssl_requested and not self.receive and not self._initialized:
                 return self._ssl_want_read
             return super().readable()
 
+        def handle_ssl_established(self):
+            # As servers do by default: the data connection must resume the control
+            # connection's TLS session.
+            if args.reuse and not lib.SSL_session_reused(self.socket._ssl):
+                self.cmd_channel.respond("522 SSL connection failed: session reuse required")
+                self.close()
+            else:
+                super().handle_ssl_established()
+
     class Handler(TLS_FTPHandler if args.cert else FTPHandler):
         def pre_process_command(self, line, cmd, arg):
             log_json(args.log_file, {"cmd": cmd, "arg": "***" if cmd == "PASS" else arg})
-            return super().pre_process_command(line, cmd, arg)
+            if cmd != args.mute:  # a server that never answers this command
+                return super().pre_process_command(line, cmd, arg)
 
     if args.cert:
+        from OpenSSL import SSL
+        from OpenSSL._util import lib
         Handler.certfile = args.cert
         Handler.tls_control_required = Handler.tls_data_required = True
-        Handler.dtp_handler = EarlyTLSDTPHandler
+        Handler.dtp_handler = LateTLSDTPHandler
+        Handler.get_ssl_context().set_session_id(b"quillet-test")
     logging.getLogger("pyftpdlib").setLevel(logging.CRITICAL)
     Handler.authorizer = DummyAuthorizer()
-    Handler.authorizer.add_user(args.user, args.password, args.root, perm="elradfmw")
+    for user in [args.user, "other"]:
+        Handler.authorizer.add_user(user, args.password, args.root, perm="elradfmw")
     Handler.auth_failed_timeout = 0.1  # the default 3 s only slows the tests
     server = FTPServer(("127.0.0.1", 0), Handler)
     print("PORT %d" % server.address[1], flush=True)
@@ -131,9 +164,12 @@ def ftp_peer(args):
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("kind", choices=["http", "smtp", "ftp"])
-    for option in ["--log-file", "--body-file", "--cert", "--user", "--password", "--root"]:
+    for option in ["--log-file", "--body-file", "--cert", "--other-cert", "--user",
+                   "--password", "--root"]:
         parser.add_argument(option)
     parser.add_argument("--tls", choices=["none", "starttls", "implicit"], default="none")
+    parser.add_argument("--reuse", action="store_true")
+    parser.add_argument("--mute")
     args = parser.parse_args()
 
     def exit_when_stdin_closes():
