@@ -4,11 +4,16 @@
 #include "actions/SmtpDialogue.h"
 #include "actions/UrlCall.h"
 #include "app/SettingsFile.h"
+#include "app/SettingsStore.h"
+#include "core/Model.h"
 #include "core/TextUtil.h"
 #include "core/Windows1252.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QHostAddress>
+#include <QLoggingCategory>
+#include <QTemporaryDir>
 
 #include <cstdlib>
 
@@ -38,19 +43,51 @@ void require(bool holds, const char* what)
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
     static QCoreApplication app(*argc, *argv);
+    // Every file the settings store cannot load is reported; here that is the point.
+    QLoggingCategory::setFilterRules(QStringLiteral("quillet.warning=false"));
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
 #if defined(QUILLET_FUZZ_SETTINGS)
-    // Whatever a file holds, what is saved of it loads back to the same settings and bytes.
-    Settings first;
-    parseSettings(QByteArray(reinterpret_cast<const char*>(data), qsizetype(size)), first);
-    const QByteArray text = settingsText(first);
-    Settings second;
-    require(parseSettings(text, second) == LoadOutcome::Loaded, "saved file loads");
-    require(second == first && settingsText(second) == text, "round trip identical");
+    // The whole load, back-up and save on a folder of its own: whatever config.txt holds, a
+    // file not loaded whole is still there whole after the save, as it was or as a copy; one
+    // loaded comes back as it was read, the later lines too.
+    const QByteArray original(reinterpret_cast<const char*>(data), qsizetype(size));
+    QTemporaryDir folder;
+    const QString config = folder.filePath(QStringLiteral("config.txt"));
+    QFile file(config);
+    require(file.open(QIODevice::WriteOnly) && file.write(original) == original.size(), "seeded");
+    file.close();
+    Model model;
+    SettingsStore store(model, folder.path());
+    model.setSettings(store.load({}));
+    require(store.save(), "saved");
+    const auto bytesOf = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    };
+    const QByteArray saved = bytesOf(store.target());
+    switch (store.outcome()) {
+    case SettingsStore::Outcome::Loaded: {
+        const ParsedSettings before = parseSettings(original), after = parseSettings(saved);
+        require(after.whole && after.settings == before.settings &&
+                    after.laterLines == before.laterLines &&
+                    settingsText(after.settings, after.laterLines) == saved,
+                "what was loaded is saved as it was read");
+        break;
+    }
+    case SettingsStore::Outcome::Missing:
+        require(original.isEmpty(), "only an empty file counts as none");
+        break;
+    case SettingsStore::Outcome::Replaced:
+        require(bytesOf(config + QStringLiteral(".bak")) == original, "kept whole before replaced");
+        break;
+    case SettingsStore::Outcome::Kept:
+        require(bytesOf(config) == original && store.target() != config, "never written over");
+        break;
+    }
 #elif defined(QUILLET_FUZZ_SMTP)
     // Texts of the settings, then the server's replies, one arrival each.
     const QList<QByteArray> p = parts(data, size, 7);

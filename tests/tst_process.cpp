@@ -6,11 +6,13 @@
 #include <QDir>
 #include <QHostAddress>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTcpServer>
 #include <QtTest>
 
 #include <csignal>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quillet;
 
@@ -35,8 +37,9 @@ std::unique_ptr<test::Process> start(const QString& binary)
 // Its exit code after `signal`, or -1 when it did not end normally.
 int end(QProcess& process, int signal)
 {
-    ::kill(static_cast<pid_t>(process.processId()), signal);
-    const bool ended = process.waitForFinished(20000);
+    if (process.state() == QProcess::Running)
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+    const bool ended = process.state() == QProcess::NotRunning || process.waitForFinished(20000);
     return ended && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 } // namespace
@@ -57,17 +60,20 @@ private slots:
         ::umask(0);
     }
 
-    // Installed where Linux programs go, it keeps its files in the XDG folders, owner-only. A
-    // second start asks the first to show its window and ends; the lock of a crashed copy
-    // blocks nothing. Ended by a signal, a closed terminal's too, it saves its settings.
+    // Installed where Linux programs go (any "bin"), it keeps its files in the XDG folders,
+    // owner-only, and listens where only its user can reach. A second start asks the first to
+    // show its window and ends; the lock of a crashed copy blocks nothing, nor does one
+    // ending: a restart leaves a copy running. Ended by a signal, a closed terminal's too, it
+    // saves its settings.
     void installedCopyIsOneCopy()
     {
-        QTemporaryDir root;
-        QVERIFY(QDir(root.path()).mkpath("bin") && QDir(root.path()).mkpath("share/applications"));
-        QVERIFY(test::writeAll(root.filePath("share/applications/quillet.desktop"), {}));
+        QTemporaryDir root, runtime;
+        QVERIFY(QDir(root.path()).mkpath("bin"));
         qputenv("HOME", QFile::encodeName(root.filePath("home")));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
         const QString settings = root.filePath("home/.config/quillet");
         const auto first = start(root.filePath("bin/quillet"));
+        QCOMPARE(QDir(runtime.path()).entryList({"quillet-*"}, QDir::System).size(), 1);
         const auto second = start(root.filePath("bin/quillet"));
         QCOMPARE(second->state(), QProcess::NotRunning);
         const QByteArray running = "quillet: already running for " + QFile::encodeName(settings);
@@ -75,27 +81,89 @@ private slots:
         QCOMPARE(end(*first, SIGKILL), -1);
 
         const auto third = start(root.filePath("bin/quillet"));
-        QCOMPARE(end(*third, SIGHUP), 0);
+        ::kill(static_cast<pid_t>(third->processId()), SIGTERM);
+        const auto fourth = start(root.filePath("bin/quillet"));
+        QVERIFY(third->state() == QProcess::NotRunning || third->waitForFinished(10000));
+        QCOMPARE(fourth->state(), QProcess::Running);
+        QCOMPARE(end(*fourth, SIGHUP), 0);
         QCOMPARE(test::fileMode(settings), 0700);
         QCOMPARE(test::fileMode(root.filePath("home/.local/share/quillet")), 0700);
         QCOMPARE(test::readAll(settings + "/config.txt").count("\r\n"), 25);
         QCOMPARE(test::fileMode(settings + "/config.txt"), 0600);
     }
 
-    // A settings file that cannot be loaded whole, here for a line no edit box could hold, is
-    // left as it is, and the session's settings go beside it.
-    void unloadableSettingsFileIsKept()
+    // Beside the program, a config.txt that cannot be loaded whole is left as it is (the
+    // session's settings go beside it), another program's makes the folder not Quillet's, and
+    // a lock file that is no file of Quillet's own lets no copy run.
+    void filesNotOursAreLeftAlone_data()
     {
+        QTest::addColumn<QByteArray>("config");
+        QTest::addColumn<bool>("linkedLock");
+        QTest::addColumn<QString>("settingsIn"); // empty: it does not run
+        QTest::newRow("line too long") << QByteArray("\r\n").repeated(20) + QByteArray(40000, 'x') +
+                                              QByteArray("\r\n").repeated(5)
+                                       << false << "config.txt.unsaved";
+        QTest::newRow("another program's")
+            << QByteArray("[main]\nwidth=3\n").repeated(20) << false << "xdg/quillet/config.txt";
+        QTest::newRow("lock is a link") << QByteArray() << true << "";
+    }
+    void filesNotOursAreLeftAlone()
+    {
+        QFETCH(QByteArray, config);
+        QFETCH(bool, linkedLock);
+        QFETCH(QString, settingsIn);
         QTemporaryDir dir;
-        const QString config = dir.filePath("config.txt");
-        const QByteArray precious = QByteArray(40000, 'x') + QByteArray("\r\n").repeated(25);
-        QVERIFY(test::writeAll(config, precious));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath("xdg")));
+        QVERIFY(config.isEmpty() || test::writeAll(dir.filePath("config.txt"), config));
+        QVERIFY(!linkedLock || QFile::link("/nowhere", dir.filePath("quillet.lock")));
+        const auto quillet = start(dir.filePath("quillet"));
+        QCOMPARE(end(*quillet, SIGINT), settingsIn.isEmpty() ? 1 : 0);
+        QCOMPARE(test::readAll(dir.filePath("config.txt")), config);
+        if (settingsIn.isEmpty())
+            QVERIFY(quillet->readAllStandardError().endsWith("; not starting\n"));
+        else
+            QCOMPARE(test::readAll(dir.filePath(settingsIn)).count("\r\n"), 25);
+    }
+
+    // A portable folder that cannot be written (here a read-only file system, which only root
+    // can mount) is used all the same, and says so.
+    void readOnlyFolderSaysSo()
+    {
+        QTemporaryDir dir, xdg;
+        const QString path = dir.path();
+        if (::geteuid() != 0 ||
+            QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=64m", "tmpfs", path}) != 0)
+            QSKIP("mounting a read-only file system needs root");
+        const auto unmount = qScopeGuard([path] { QProcess::execute("umount", {"-l", path}); });
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(xdg.path()));
+        QVERIFY(test::writeAll(dir.filePath("config.txt"), QByteArray(" 0 \r\n").repeated(25)));
+        QVERIFY(QFile::copy(QUILLET_BINARY, dir.filePath("quillet")));
+        QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", path}), 0);
         const auto quillet = start(dir.filePath("quillet"));
         QCOMPARE(end(*quillet, SIGINT), 0);
-        QVERIFY(quillet->readAllStandardError().contains(QFile::encodeName(config)));
-        QCOMPARE(test::readAll(config), precious);
-        QCOMPARE(test::readAll(config + ".unsaved").count("\r\n"), 25);
-        QCOMPARE(test::fileMode(config + ".unsaved"), 0600);
+        QVERIFY(quillet->readAllStandardError().contains(QFile::encodeName(path) +
+                                                         " cannot be written"));
+        QCOMPARE(QDir(xdg.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).size(), 0);
+    }
+
+    // An answer that cannot be written fails; an unknown argument is shown cut short, its
+    // bytes that are no text escaped.
+    void commandLine()
+    {
+        QProcess version;
+        version.setStandardOutputFile("/dev/full");
+        version.start(QUILLET_BINARY, {"--version"});
+        QVERIFY(version.waitForFinished(10000));
+        QCOMPARE(version.exitCode(), 1);
+        for (const auto& [argument, shown] : QList<std::pair<QString, QByteArray>>{
+                 {"\"$(printf 'a\\377b')\"", "a\\xffb\n"},
+                 {QString(120000, 'x'), QByteArray(80, 'x') + "\xe2\x80\xa6\n"}}) {
+            QProcess unknown;
+            unknown.start("sh", {"-c", QUILLET_BINARY " " + argument});
+            QVERIFY(unknown.waitForFinished(10000) && unknown.exitCode() == 2);
+            QCOMPARE(unknown.readAllStandardError().split(':').value(2),
+                     " " + shown.chopped(1) + "\nUsage");
+        }
     }
 
     // Last, as the request stays for the rest of this process: once a signal came, a transfer

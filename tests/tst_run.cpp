@@ -33,12 +33,14 @@ private slots:
     void initTestCase() { QVERIFY2(echo.ok(), "echo server did not start"); }
 
     // The first start: the name of the computer (asked for when the system has none) names
-    // the address file; no window is built until needed; shutdown saves, once.
+    // the address file; no window is built until needed; shutdown saves, once. Asked to end
+    // while it asks, it ends and writes nothing. Temporary files a killed copy left go.
     void firstStart_data()
     {
         QTest::addColumn<QStringList>("c"); // the system's name, the one shown, the file
         QTest::newRow("known") << QStringList{"office pc", "office_pc", "ip.txt"};
         QTest::newRow("asked") << QStringList{"", "My_PC", "ip_My_PC.txt"};
+        QTest::newRow("ended while asked") << QStringList{"", "", ""};
     }
     void firstStart()
     {
@@ -47,7 +49,16 @@ private slots:
         Harness h(echo);
         h.host = hostName;
         h.promptAnswer = QStringLiteral("My PC");
+        if (fileName.isEmpty())
+            h.duringPrompt = [&h] { h.app->requestShutdown(); };
+        for (const char* stray : {"config.txt.Ab12Cd", "config.txt.bak.Xy9z0Q", "notes.Ab12Cd"})
+            QVERIFY(test::writeAll(h.file(stray), "stray"));
         Application& app = h.start(false);
+        QCOMPARE(QDir(h.dir.path()).entryList({"*.??????"}), QStringList{"notes.Ab12Cd"});
+        if (fileName.isEmpty()) {
+            QVERIFY(!h.started && !QFile::exists(h.file("config.txt")));
+            return;
+        }
 
         QCOMPARE(h.prompts, hostName.isEmpty() ? 1 : 0);
         QCOMPARE(h.model().hostName(), shown);
@@ -139,7 +150,8 @@ private slots:
     }
 
     // Files of Quillet's own only: a planted link is left alone, a name that leads out of the
-    // folder is refused, and what is created is its owner's whatever the umask.
+    // folder or names a file of Quillet's own is refused, and what is created is its owner's
+    // whatever the umask.
     void filesStayInsideAndOwnerOnly()
     {
         QTemporaryDir outside;
@@ -151,8 +163,15 @@ private slots:
         const mode_t umask = ::umask(0);
         const QString out = QFileInfo(outside.path()).fileName();
         int check = 0;
-        for (const QString& name :
-             QStringList{outside.filePath("escaped.txt"), "../" + out + "/x.txt", ".."}) {
+        const QStringList refused = {outside.filePath("escaped.txt"),
+                                     "../" + out + "/x.txt",
+                                     "..",
+                                     "config.txt",
+                                     "ipchange.log",
+                                     "quillet.lock",
+                                     "config.txt.bak.3",
+                                     "config.txt.Q1w2E3"};
+        for (const QString& name : refused) {
             h.ui().fileNameEdit->setText(name);
             const QByteArray answer = "5.6.7." + QByteArray::number(++check);
             h.echoPeer.answer(answer);
@@ -161,7 +180,7 @@ private slots:
             QVERIFY(h.ui().fileNameEdit->toolTip().startsWith(QStringLiteral("Not used: ")));
         }
         ::umask(umask);
-        QCOMPARE(h.actionRuns, 3);
+        QCOMPARE(h.actionRuns, refused.size());
         QCOMPARE(test::readAll(target), QByteArray("mine"));
         QCOMPARE(QDir(outside.path()).entryList(QDir::Files), QStringList{"target"});
         QCOMPARE(test::fileMode(h.file("ip_office.txt")), 0600);
@@ -216,8 +235,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(h.bytes("config.txt").contains("\r\nsmtp.example.net\r\n"), 5000);
         QVERIFY(QFile::remove(h.file("config.txt")) && QDir(h.dir.path()).mkdir("config.txt"));
         h.ui().smtpServerEdit->setText(QStringLiteral("smtp2.example.net"));
-        QTRY_VERIFY_WITH_TIMEOUT(h.ui().saveProblemLabel->isVisibleTo(h.app->window()), 5000);
-        QVERIFY(h.ui().saveProblemLabel->text().startsWith("Settings not saved: "));
+        QTRY_VERIFY_WITH_TIMEOUT(h.ui().problemLabel->isVisibleTo(h.app->window()), 5000);
+        QVERIFY(h.ui().problemLabel->text().startsWith("Settings not saved: "));
+        QVERIFY(h.app->tray().tip().contains("\r\nSettings not saved: "));
     }
 
     // Checks, and action runs, one at a time: what is asked for meanwhile runs once after,

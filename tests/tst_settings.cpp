@@ -3,19 +3,25 @@
 #include "TestSupport.h"
 
 #include "app/SettingsFile.h"
+#include "app/SettingsStore.h"
 #include "core/Clock.h"
 #include "core/Endpoints.h"
 #include "core/Model.h"
 #include "core/Windows1252.h"
+#include "platform/Autostart.h"
+#include "platform/Paths.h"
 #include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
 
 #include <QLocale>
 #include <QtTest>
 
-using namespace quillet;
+#include <pwd.h>
 
-Q_DECLARE_METATYPE(quillet::LoadOutcome)
+using namespace quillet;
+using Kept = SettingsStore::Outcome;
+
+Q_DECLARE_METATYPE(quillet::SettingsStore::Outcome)
 
 namespace {
 // The 25 lines of a file, in the order the file keeps them.
@@ -33,9 +39,7 @@ QByteArray joined(const QList<QByteArray>& lines, const QByteArray& end = "\r\n"
 
 Settings parsed(const QByteArray& bytes)
 {
-    Settings settings;
-    parseSettings(bytes, settings);
-    return settings;
+    return parseSettings(bytes).settings;
 }
 } // namespace
 
@@ -62,7 +66,10 @@ private slots:
     }
 
     // Whatever wrote the file, the lines come back as written and none shifts: texts lose
-    // their blanks at both ends only; an older file's 21 lines give the defaults for the rest.
+    // their blanks at both ends only; an older file's 21 lines give the defaults for the rest,
+    // as a box line does that is blank; a newer one's later lines stay. A setting that
+    // Windows-1252 cannot hold makes the file UTF-8 after a byte-order mark, and such a file
+    // reads back.
     void linesRoundTrip_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -72,23 +79,31 @@ private slots:
         trimmed[7] = "pass word";
         const QByteArray all = joined(trimmed);
         QTest::newRow("CR LF") << joined(kLines) << all;
-        QTest::newRow("LF, none after the last, extra")
-            << joined(kLines, "\n").chopped(1) + "\r\nextra\r\n"
-            << all;
+        QTest::newRow("LF, none after the last") << joined(kLines, "\n").chopped(1) << all;
         QTest::newRow("LF CR") << joined(kLines, "\n\r") << all;
+        QTest::newRow("CR CR LF") << joined(kLines, "\r\r\n") << all;
+        QTest::newRow("later lines") << joined(kLines + QList<QByteArray>{"a", "", "b"})
+                                     << joined(trimmed + QList<QByteArray>{"a", "", "b"});
         QTest::newRow("21 lines") << joined(kLines.first(21))
                                   << joined(trimmed.first(21)) + " 0 \r\n 0 \r\n" +
                                          dynDnsHost().toLatin1() + "\r\n 1 \r\n";
+        QList<QByteArray> blank = trimmed, defaults = trimmed;
+        for (const int box : {0, 5, 8, 15, 19, 21, 22, 24})
+            blank[box] = "", defaults[box] = box == 24 ? " 1 " : " 0 ";
+        QTest::newRow("blank boxes") << joined(blank) << joined(defaults);
+        QList<QByteArray> utf8 = trimmed;
+        utf8[13] = "Za\xc5\xbc\xc3\xb3\xc5\x82\xc4\x87";
+        QTest::newRow("UTF-8") << "\xef\xbb\xbf" + joined(utf8) << "\xef\xbb\xbf" + joined(utf8);
     }
     void linesRoundTrip()
     {
         QFETCH(QByteArray, content);
         QFETCH(QByteArray, written);
-        const Settings s = parsed(content);
-        QCOMPARE(s.ftp.password, QStringLiteral(u"p\u20AC\u0081\u00E9\u00FF"));
-        QCOMPARE(settingsText(s), written);
+        const ParsedSettings file = parseSettings(content);
+        QCOMPARE(settingsText(file.settings, file.laterLines), written);
+        QVERIFY(readsAsSettings(content));
         // A line break typed into a box must not shift the lines after it.
-        Settings broken = s;
+        Settings broken = file.settings;
         broken.email.server = QStringLiteral("a\r\nb\nc");
         QCOMPARE(settingsText(broken).count("\r\n"), kSettingLines);
     }
@@ -104,36 +119,93 @@ private slots:
             QVERIFY2(parseCheckValue(QString::fromLatin1(line)).value_or(-1) == expected, line);
     }
 
-    // A file that cannot be loaded whole loads nothing and is never lost: too short, it is
-    // kept as ".bak" (owner-only: it holds passwords); with a line no edit box could hold,
-    // it stays as it is. A bad box value leaves that box alone and loads the rest.
-    void fileNotLoadedIsKept_data()
+    // A file is never replaced before its content is kept whole, and no copy overwrites an
+    // earlier one: too short to load, it goes to the next free ".bak" first; when that cannot
+    // be, or it cannot be loaded whole, it is left as it is and the session's settings go to
+    // the next free ".unsaved". Any of it is shown. A bad box value loads the rest.
+    void nothingIsLost_data()
     {
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<LoadOutcome>("outcome");
+        QTest::addColumn<QStringList>("taken"); // copies there already
+        QTest::addColumn<Kept>("outcome");
+        QTest::addColumn<QString>("keptIn"); // where the content is after the save
         QList<QByteArray> lines = kLines;
-        QTest::newRow("too short") << joined(lines.first(20)) << LoadOutcome::TooShort;
+        const QByteArray shortFile = joined(lines.first(20));
+        QTest::newRow("too short") << shortFile << QStringList{} << Kept::Replaced << ".bak";
+        QTest::newRow("too short, .bak taken")
+            << shortFile << QStringList{".bak"} << Kept::Replaced << ".bak.2";
+        QStringList every;
+        for (int n = 1; n <= 99; ++n)
+            every << (n == 1 ? QString(".bak") : QStringLiteral(".bak.%1").arg(n));
+        QTest::newRow("too short, no name free") << shortFile << every << Kept::Kept << "";
+        QTest::newRow("2 MB in one line")
+            << QByteArray(2 << 20, 'x') << QStringList{".unsaved"} << Kept::Kept << "";
         lines[5] = "5";
-        QTest::newRow("bad box value") << joined(lines) << LoadOutcome::Loaded;
+        QTest::newRow("bad box value") << joined(lines) << QStringList{} << Kept::Loaded << "";
         lines[20] = QByteArray(kMaxSettingChars + 1, 'u');
-        QTest::newRow("line too long") << joined(lines) << LoadOutcome::NotLoaded;
+        QTest::newRow("line too long") << joined(lines) << QStringList{} << Kept::Kept << "";
     }
-    void fileNotLoadedIsKept()
+    void nothingIsLost()
     {
         QFETCH(QByteArray, content);
-        QFETCH(LoadOutcome, outcome);
-        const QString path = dir.filePath(QStringLiteral("config.txt"));
-        QFile::remove(path + ".bak");
-        QVERIFY(test::writeAll(path, content));
-        const SettingsLoad load = loadSettingsFile(path, Settings{});
-        QCOMPARE(load.outcome, outcome);
-        QCOMPARE(load.settings.email.user, outcome == LoadOutcome::Loaded ? "mailer" : "");
-        QCOMPARE(load.settings.email.authenticate + load.settings.dynDns.enabled,
-                 outcome == LoadOutcome::Loaded ? 1 : 0);
-        QCOMPARE(test::readAll(path), content);
-        const bool kept = outcome == LoadOutcome::TooShort;
-        QCOMPARE(test::readAll(path + ".bak"), kept ? content : QByteArray());
-        QCOMPARE(test::fileMode(path + ".bak"), kept ? 0600 : -1);
+        QFETCH(QStringList, taken);
+        QFETCH(Kept, outcome);
+        QFETCH(QString, keptIn);
+        QTemporaryDir folder;
+        const QString config = folder.filePath("config.txt");
+        for (const QString& copy : taken)
+            QVERIFY(test::writeAll(config + copy, "earlier"));
+        QVERIFY(test::writeAll(config, content));
+        Model model;
+        SettingsStore store(model, folder.path());
+        model.setSettings(store.load({}));
+        QCOMPARE(store.outcome(), outcome);
+        QCOMPARE(model.settings().email.user, outcome == Kept::Loaded ? "mailer" : "");
+        QCOMPARE(model.problems().isEmpty(), outcome == Kept::Loaded);
+        QVERIFY(store.save());
+        if (outcome != Kept::Loaded)
+            QCOMPARE(test::readAll(keptIn.isEmpty() ? config : config + keptIn), content);
+        for (const QString& copy : taken)
+            QCOMPARE(test::readAll(config + copy), "earlier");
+        const QString target =
+            outcome == Kept::Kept
+                ? config + (taken.contains(".unsaved") ? ".unsaved.2" : ".unsaved")
+                : config;
+        QCOMPARE(test::readAll(target).count("\r\n"), kSettingLines);
+        QCOMPARE(test::fileMode(target), 0600);
+    }
+
+    // A folder is Quillet's own only when its config.txt reads as Quillet's; a HOME that is
+    // unset or relative comes from the password database.
+    void foldersAreOurOwn()
+    {
+        QVERIFY(!readsAsSettings("[general]\nname=x\n\n\n\n[window]\nwidth=3\n"));
+        qputenv("HOME", "");
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(platform::userConfigFolder(),
+                 QString::fromLocal8Bit(::getpwuid(::getuid())->pw_dir) + "/.config");
+    }
+
+    // "Start at login" is this copy's only where the entry names this program and no desktop
+    // disabled it; another copy's entry is left alone.
+    void autostartEntryIsThisCopys()
+    {
+        QTemporaryDir home;
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
+        QString error;
+        QVERIFY(platform::setStartAtLogin(true, &error) && platform::startsAtLogin());
+        const QByteArray mine = test::readAll(platform::autostartFile());
+        QVERIFY(mine.contains("--autostart\nTryExec=" +
+                              QFile::encodeName(QCoreApplication::applicationFilePath()) + "\n"));
+        for (const QByteArray off : {"Hidden = true", "X-GNOME-Autostart-enabled=false"}) {
+            QVERIFY(test::writeAll(platform::autostartFile(), mine + off + "\n"));
+            QVERIFY(!platform::startsAtLogin());
+        }
+        const QByteArray other = "[Desktop Entry]\nExec=/opt/q/quillet --autostart\n";
+        QVERIFY(test::writeAll(platform::autostartFile(), other));
+        QVERIFY(!platform::startsAtLogin() && !platform::setStartAtLogin(true, &error));
+        QVERIFY(error.contains("another copy") && platform::setStartAtLogin(false, &error));
+        QCOMPARE(test::readAll(platform::autostartFile()), other);
     }
 
     // The enabling rules follow the ticks, loaded in any order or clicked: "Use

@@ -99,8 +99,8 @@ void DynDnsUpdate::update(const DynDnsSettings& typed, const QString& address, R
     request.url = (settings.https ? "https://" : "http://") + toWindows1252(settings.service) +
                   "/nic/update?" + dynDnsQuery(settings.hostNames, address);
     // Never in the URL: a password holding "@", ":", "/" or "#" would end its part early.
-    request.user = toWindows1252(settings.user);
-    request.password = toWindows1252(settings.password);
+    request.user = credentialBytes(settings.user);
+    request.password = credentialBytes(settings.password);
     request.maxBytes = kMaxReplyBytes;
     platform::download(
         request, [this, settings, done = std::move(done)](const platform::DownloadResult& result) {

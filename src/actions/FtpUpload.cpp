@@ -23,8 +23,8 @@ void uploadFile(const FtpSettings& settings, const QString& localFile,
     platform::FtpPutRequest request;
     request.host = settings.server;
     request.port = settings.port;
-    request.user = toWindows1252(settings.user);
-    request.password = toWindows1252(settings.password);
+    request.user = credentialBytes(settings.user);
+    request.password = credentialBytes(settings.password);
     request.localFile = localFile;
     request.remoteName =
         toWindows1252(normalisedFtpPath(settings.remotePath) + QFileInfo(localFile).fileName());

@@ -104,7 +104,7 @@ QString messageText(const SmtpMail& mail)
 // RFC 4954, 4: each credential is one line, however long its encoding.
 QString credentialLine(const QString& text)
 {
-    return QString::fromLatin1(toWindows1252(text).toBase64()) + kCrLf;
+    return QString::fromLatin1(credentialBytes(text).toBase64()) + kCrLf;
 }
 
 // The greeting's argument: the external address as an address literal (RFC 5321, 4.1.3),

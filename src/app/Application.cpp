@@ -2,9 +2,12 @@
 
 #include "BuildConfig.h"
 
+#include "app/Folders.h"
+#include "core/FileNames.h"
 #include "core/TextUtil.h"
 #include "monitor/Monitor.h"
 #include "platform/Download.h"
+#include "platform/FileAccess.h"
 #include "platform/Log.h"
 #include "platform/Network.h"
 #include "platform/Prompt.h"
@@ -17,9 +20,7 @@
 namespace quillet {
 
 Application::Application()
-    : store_(model_)
-    , monitor_(new Monitor(model_, this))
-    , tray_(nullptr)
+    : monitor_(new Monitor(model_, this))
 {
     connect(&checkTimer_, &QTimer::timeout, this, &Application::checkNow);
 }
@@ -30,16 +31,27 @@ Application::~Application()
     window_.reset();
 }
 
-void Application::start(bool atLogin)
+bool Application::start(bool atLogin)
 {
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::commitDataRequest, this, &Application::requestShutdown);
         connect(app, &QCoreApplication::aboutToQuit, this, &Application::shutDown);
     }
+    const FolderChoice folders = chooseFolders();
+    platform::useFolders(folders.folders);
+    if (!folders.problem.isEmpty()) {
+        warn(folders.problem);
+        model_.setProblem(Model::Problem::Folders, folders.problem);
+    }
+    // What a copy killed in the middle of a write left behind.
+    for (const QString& folder : {folders.folders.settings, folders.folders.data})
+        platform::removeStrayTemporaries(folder, ownFileNames());
+    store_ = new SettingsStore(model_, folders.folders.settings, this);
     tray_ = new TrayController(
         model_, [this] { return window(); }, atLogin, this);
 
-    Settings settings = store_.load();
+    starting_ = true;
+    Settings settings = store_->load(model_.settings());
     model_.setHostName(platform::hostName().replace(QLatin1Char(' '), QLatin1Char('_')));
     if (model_.hostName().isEmpty() && settings.addressFileName.isEmpty()) {
         const QString name =
@@ -50,13 +62,22 @@ void Application::start(bool atLogin)
         model_.setHostName(name);
         settings.addressFileName = QStringLiteral("ip_") + name + QStringLiteral(".txt");
     }
+    starting_ = false;
+    // Asked to end while the prompt was open: nothing was changed, so nothing is written.
+    if (std::exchange(endWhenStarted_, false)) {
+        shutDown_ = true;
+        emit finished();
+        return false;
+    }
     model_.setSettings(settings);
+    platform::removeStrayTemporaries(folders.folders.data, {settings.addressFileName});
     if (!monitor_->checkCycle().loadPreviousAddresses())
         checkNow();
-    store_.saveChanges();
+    store_->saveChanges();
 
     checkNow();
     checkTimer_.start(kCheckIntervalMs);
+    return true;
 }
 
 MainWindow* Application::window()
@@ -89,6 +110,11 @@ void Application::showWindow()
 
 void Application::requestShutdown()
 {
+    if (starting_) {
+        endWhenStarted_ = true;
+        platform::cancelPrompt();
+        return;
+    }
     if (window_ && !shutDown_)
         window_->close();
     else
@@ -105,10 +131,10 @@ void Application::shutDown()
     // A transfer under way is cut short: nothing waits on a server at the end.
     monitor_->stop();
     platform::cancelTransfers();
-    store_.save();
-    if (store_.fileKept() && model_.saveProblem().isEmpty())
-        warn(QStringLiteral("%1 was kept as it is; this session's settings are in %1.unsaved")
-                 .arg(store_.path()));
+    emit ending();
+    if (store_ != nullptr && store_->save() && store_->target() != store_->path())
+        warn(QStringLiteral("%1 was kept as it is; this session's settings are in %2")
+                 .arg(store_->path(), store_->target()));
     if (tray_)
         tray_->remove();
     emit finished();

@@ -24,9 +24,11 @@ public:
     Application();
     ~Application() override;
 
-    // Start-up: loads the settings, puts the icon in the tray, runs one check and arms the
-    // check timer. No window is built. `atLogin`: started at login (--autostart).
-    void start(bool atLogin = false);
+    // Start-up: decides where the files are, loads the settings, puts the icon in the tray,
+    // runs one check and arms the check timer. No window is built. `atLogin`: started at
+    // login (--autostart). False when the program was asked to end meanwhile (a signal while
+    // the prompt for a computer name was open): it has ended, and written nothing.
+    bool start(bool atLogin = false);
     // The platform asked the program to end: shut down as the window's close box does.
     void requestShutdown();
 
@@ -40,7 +42,7 @@ public:
     Model& model() { return model_; }
     Monitor& monitor() { return *monitor_; }
     TrayController& tray() { return *tray_; }
-    SettingsStore& settingsStore() { return store_; }
+    SettingsStore& settingsStore() { return *store_; }
     // The window, built now if it was not yet (null once the program is ending).
     MainWindow* window();
     bool checkTimerArmed() const { return checkTimer_.isActive(); }
@@ -49,6 +51,8 @@ public:
     static constexpr int kCheckIntervalMs = 120000;
 
 signals:
+    // The program begins to end: no other copy should count on this one.
+    void ending();
     // Clean-up is done; the process may end.
     void finished();
 
@@ -56,11 +60,13 @@ private:
     void shutDown();
 
     Model model_;
-    SettingsStore store_;
     Monitor* monitor_;
-    TrayController* tray_;
+    SettingsStore* store_ = nullptr;
+    TrayController* tray_ = nullptr;
     std::unique_ptr<MainWindow> window_;
     QTimer checkTimer_;
+    bool starting_ = false;
+    bool endWhenStarted_ = false;
     bool shutDown_ = false;
 };
 

@@ -6,8 +6,47 @@
 
 namespace quillet {
 
-CommandLine parseCommandLine(const QStringList& arguments)
+namespace {
+
+// An argument as it can be shown: cut short, and a byte that is no part of UTF-8 text or a
+// control character written as \xNN.
+QString shown(const QByteArray& argument)
 {
+    constexpr qsizetype kLongest = 80;
+    QString text;
+    for (qsizetype i = 0; i < argument.size() && text.size() < kLongest;) {
+        // The longest piece from i on that is UTF-8 of printable characters.
+        qsizetype end = i;
+        QString piece;
+        for (qsizetype length = 1; length <= 4 && i + length <= argument.size(); ++length) {
+            const QString decoded = QString::fromUtf8(argument.mid(i, length));
+            const QList<uint> characters = decoded.toUcs4();
+            if (decoded.toUtf8() == argument.mid(i, length) && characters.size() == 1 &&
+                QChar::isPrint(characters.first())) {
+                end = i + length;
+                piece = decoded;
+                break;
+            }
+        }
+        if (end == i) {
+            text += QStringLiteral("\\x%1").arg(static_cast<uchar>(argument.at(i)), 2, 16,
+                                                QLatin1Char('0'));
+            ++i;
+        } else {
+            text += piece;
+            i = end;
+        }
+    }
+    return text.size() >= kLongest ? text.left(kLongest) + QStringLiteral("…") : text;
+}
+
+} // namespace
+
+CommandLine parseCommandLine(const QList<QByteArray>& argv)
+{
+    QStringList arguments;
+    for (const QByteArray& argument : argv)
+        arguments << QString::fromLocal8Bit(argument);
     // Our own usage text: QCommandLineParser's would list Qt's options too.
     const QString usage =
         QStringLiteral("Usage: quillet [--autostart | --help | --version]\n"
@@ -40,13 +79,14 @@ CommandLine parseCommandLine(const QStringList& arguments)
                                    "This is free software: you may change and\nshare it. There "
                                    "is NO WARRANTY, to the extent permitted by law.\n"),
                 {}};
+    QByteArray given = argv.value(1);
+    for (const QByteArray& argument : argv.mid(2))
+        given += ' ' + argument;
     return {false,
             false,
             2,
             {},
-            QStringLiteral("quillet: unknown argument: %1\n")
-                    .arg(arguments.mid(1).join(QLatin1Char(' '))) +
-                usage};
+            QStringLiteral("quillet: unknown argument: %1\n").arg(shown(given)) + usage};
 }
 
 } // namespace quillet

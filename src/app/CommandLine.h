@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
-#include <QStringList>
 
 namespace quillet {
 
@@ -16,7 +17,8 @@ struct CommandLine {
 };
 
 // No argument, or --autostart, starts Quillet; --help or --version alone answer and end with
-// 0; anything else is an error (usage on stderr, 2). `arguments` includes the program's name.
-CommandLine parseCommandLine(const QStringList& arguments);
+// 0; anything else is an error (usage on stderr, 2) that shows the arguments, cut short and
+// their bytes that are no text as \xNN. `argv` includes the program's name.
+CommandLine parseCommandLine(const QList<QByteArray>& argv);
 
 } // namespace quillet

@@ -2,17 +2,17 @@
 
 #include "core/TextUtil.h"
 #include "core/Windows1252.h"
-#include "platform/FileAccess.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <map>
 
 namespace quillet {
 
 namespace {
-
-// The longest file worth reading: every setting at its longest, with its line end.
-constexpr qint64 kMaxFileBytes = qint64(kSettingLines) * (kMaxSettingChars + 2);
 
 // Every setting in the order the file keeps them, one a line: the one place that knows it.
 template <typename S, typename Line> void forEachLine(S& s, Line& line)
@@ -46,51 +46,54 @@ template <typename S, typename Line> void forEachLine(S& s, Line& line)
 
 // A box, and the security choice, as " 1 "; a text as it is; a port as its number.
 struct LineWriter {
-    QByteArray text;
+    QStringList lines;
 
     void operator()(bool ticked) { number(ticked ? 1 : 0); }
     void operator()(EmailSecurity security) { number(static_cast<int>(security)); }
-    void operator()(Port port) { text += portText(port).toLatin1() + "\r\n"; }
+    void operator()(Port port) { lines << portText(port); }
     void operator()(const QString& setting)
     {
         // One setting a line: a line break of its own would shift every later one.
-        QString line = setting;
-        text += toWindows1252(line.replace(QLatin1Char('\r'), QLatin1Char(' '))
-                                  .replace(QLatin1Char('\n'), QLatin1Char(' '))) +
-                "\r\n";
+        lines << QString(setting)
+                     .replace(QLatin1Char('\r'), QLatin1Char(' '))
+                     .replace(QLatin1Char('\n'), QLatin1Char(' '));
     }
-    void number(int value) { text += ' ' + QByteArray::number(value) + " \r\n"; }
+    void number(int value) { lines << QStringLiteral(" %1 ").arg(value); }
 };
 
-// The lines there are over the settings; those not there keep their values.
+// The lines that hold a box (or the security choice, a number too), with its default.
+struct BoxDefaults {
+    std::map<qsizetype, bool> at;
+    qsizetype next = 0;
+    void operator()(bool ticked) { at[next++] = ticked; }
+    void operator()(EmailSecurity) { at[next++] = false; }
+    void operator()(const auto&) { ++next; }
+};
+const Settings kDefaults;
+
+// The lines there are over the settings; those not there keep their values. A box that is
+// blank or holds no box value takes its default, as the lines an older file lacks do.
 struct LineReader {
     const QStringList& lines;
+    std::map<qsizetype, bool> defaults;
     qsizetype next = 0;
 
-    const QString* take() { return next < lines.size() ? &lines.at(next++) : nullptr; }
-    void operator()(bool& ticked)
+    template <typename T> void operator()(T& value)
     {
-        // A value that is no box value leaves this box as it was.
-        if (const QString* line = take()) {
-            if (const std::optional<int> value = parseCheckValue(*line))
-                ticked = *value == 1;
+        if (next >= lines.size())
+            return;
+        const qsizetype at = next++;
+        const QString& line = lines.at(at);
+        if constexpr (std::is_same_v<T, bool>) {
+            const std::optional<int> box = parseCheckValue(line);
+            value = box && !line.trimmed().isEmpty() ? *box == 1 : defaults.at(at);
+        } else if constexpr (std::is_same_v<T, EmailSecurity>) {
+            value = static_cast<EmailSecurity>(parseCheckValue(line).value_or(0));
+        } else if constexpr (std::is_same_v<T, Port>) {
+            value = portFromText(line);
+        } else {
+            value = trimBlanks(line);
         }
-    }
-    void operator()(EmailSecurity& security)
-    {
-        // A security that is no choice is none.
-        if (const QString* line = take())
-            security = static_cast<EmailSecurity>(parseCheckValue(*line).value_or(0));
-    }
-    void operator()(Port& port)
-    {
-        if (const QString* line = take())
-            port = portFromText(*line);
-    }
-    void operator()(QString& setting)
-    {
-        if (const QString* line = take())
-            setting = trimBlanks(*line);
     }
 };
 
@@ -156,62 +159,55 @@ std::optional<int> parseCheckValue(const QString& line)
     return static_cast<int>(rounded);
 }
 
-LoadOutcome parseSettings(const QByteArray& bytes, Settings& settings)
+QStringList settingsLines(const QByteArray& bytes)
 {
-    const QStringList lines = splitLines(fromWindows1252(bytes), kSettingLines);
-    if (lines.size() < kOlderSettingLines)
-        return LoadOutcome::TooShort;
-    if (std::any_of(lines.cbegin(), lines.cend(),
+    static const QByteArray bom = QByteArrayLiteral("\xEF\xBB\xBF");
+    const QString text =
+        bytes.startsWith(bom) ? QString::fromUtf8(bytes.mid(bom.size())) : fromWindows1252(bytes);
+    return splitLines(text, std::numeric_limits<qsizetype>::max());
+}
+
+ParsedSettings parseSettings(const QByteArray& bytes, const Settings& settings)
+{
+    ParsedSettings parsed{false, settings, {}};
+    const QStringList lines = settingsLines(bytes);
+    if (lines.size() < kOlderSettingLines ||
+        std::any_of(lines.cbegin(), lines.cend(),
                     [](const QString& line) { return line.size() > kMaxSettingChars; }))
-        return LoadOutcome::NotLoaded;
-    LineReader reader{lines};
-    forEachLine(settings, reader);
+        return parsed;
+    parsed.whole = true;
+    BoxDefaults defaults;
+    forEachLine(kDefaults, defaults);
+    LineReader reader{lines, defaults.at};
+    forEachLine(parsed.settings, reader);
+    parsed.laterLines = lines.mid(kSettingLines);
     // No service is the build's.
-    if (settings.dynDns.service.isEmpty())
-        settings.dynDns.service = Settings().dynDns.service;
-    return LoadOutcome::Loaded;
+    if (parsed.settings.dynDns.service.isEmpty())
+        parsed.settings.dynDns.service = kDefaults.dynDns.service;
+    return parsed;
 }
 
-SettingsLoad loadSettingsFile(const QString& path, const Settings& settings)
-{
-    SettingsLoad load{LoadOutcome::Missing, settings, {}};
-    const platform::FileRead file = platform::readOwnFile(path, kMaxFileBytes);
-    if (!file.exists)
-        return load;
-    if (!file.ok) {
-        load.outcome = LoadOutcome::NotLoaded;
-        load.error = file.error;
-        return load;
-    }
-    load.outcome = parseSettings(file.bytes, load.settings);
-    if (load.outcome == LoadOutcome::Loaded)
-        return load;
-    load.settings = settings;
-    if (load.outcome == LoadOutcome::NotLoaded) {
-        load.error = QStringLiteral("%1: a line is longer than %2 characters; not loaded")
-                         .arg(path)
-                         .arg(kMaxSettingChars);
-        return load;
-    }
-    // Kept, so the next save cannot lose what the user wrote.
-    const QString backup = path + QStringLiteral(".bak");
-    QString error;
-    load.error = platform::writeOwnFile(backup, file.bytes, &error)
-                     ? QStringLiteral("%1 is too short to load; kept as %2").arg(path, backup)
-                     : QStringLiteral("%1 is too short to load, and %2").arg(path, error);
-    return load;
-}
-
-QByteArray settingsText(const Settings& settings)
+QByteArray settingsText(const Settings& settings, const QStringList& laterLines)
 {
     LineWriter writer;
     forEachLine(settings, writer);
-    return writer.text;
+    const QString text =
+        (writer.lines + laterLines).join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+    // A character the code page cannot hold would come back as "?": a password lost.
+    return fitsWindows1252(text) ? toWindows1252(text)
+                                 : QByteArrayLiteral("\xEF\xBB\xBF") + text.toUtf8();
 }
 
-bool saveSettingsFile(const Settings& settings, const QString& path, QString* error)
+bool readsAsSettings(const QByteArray& bytes)
 {
-    return platform::writeOwnFile(path, settingsText(settings), error);
+    static const QRegularExpression number(
+        QStringLiteral("^[ \\t]*([+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?)?[ \\t]*$"));
+    const QStringList lines = settingsLines(bytes);
+    BoxDefaults boxes;
+    forEachLine(kDefaults, boxes);
+    return std::all_of(boxes.at.cbegin(), boxes.at.cend(), [&lines](const auto& box) {
+        return box.first >= lines.size() || number.match(lines.at(box.first)).hasMatch();
+    });
 }
 
 } // namespace quillet

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -15,30 +16,28 @@ namespace quillet {
 inline constexpr int kSettingLines = 25;
 inline constexpr int kOlderSettingLines = 21;
 
-enum class LoadOutcome {
-    Loaded,    // every line applied (a bad check-box line leaves only that box alone)
-    Missing,   // no file: the settings keep their values
-    TooShort,  // fewer than 21 lines: nothing applied, the file kept as ".bak"
-    NotLoaded, // unreadable, no regular file, or a line too long: nothing applied, and the
-               // file must not be written over
+// What a settings file holds: the settings over the ones it started from, and the lines after
+// the ones this version knows (a newer version's), kept as they were.
+struct ParsedSettings {
+    bool whole = false; // at least the older version's lines, none too long
+    Settings settings;
+    QStringList laterLines;
 };
 
-struct SettingsLoad {
-    LoadOutcome outcome = LoadOutcome::Missing;
-    Settings settings; // what was applied over the settings passed in
-    QString error;     // for TooShort and NotLoaded: what happened, naming the file
-};
+// The lines of a file's bytes: Windows-1252, or UTF-8 after a UTF-8 byte-order mark (as
+// Quillet writes a file whose settings Windows-1252 cannot hold, and editors write theirs).
+QStringList settingsLines(const QByteArray& bytes);
 
-// Reads the file at `path` over `settings`: at most one line a setting, each at most
-// kMaxSettingChars, never more of a huge file.
-SettingsLoad loadSettingsFile(const QString& path, const Settings& settings);
+// Reads the bytes over `settings`: a box line that is blank or no box value gives the box's
+// default; one line a setting; lines past the 25th kept.
+ParsedSettings parseSettings(const QByteArray& bytes, const Settings& settings = {});
+// Windows-1252 with CR LF after every line, or UTF-8 after a byte-order mark when a setting
+// holds a character Windows-1252 cannot.
+QByteArray settingsText(const Settings& settings, const QStringList& laterLines = {});
 
-// The same for the file's bytes.
-LoadOutcome parseSettings(const QByteArray& bytes, Settings& settings);
-QByteArray settingsText(const Settings& settings);
-
-// Writes the settings to `path`: whole, or not at all and the old file kept.
-bool saveSettingsFile(const Settings& settings, const QString& path, QString* error);
+// Whether the bytes read as a Quillet settings file, so that the folder holding it is
+// Quillet's: every line where a box stands is blank or a number.
+bool readsAsSettings(const QByteArray& bytes);
 
 // The number a check-box line starts with, rounded half to even, or nothing when the
 // value is no valid box value (0, 1 or 2). A line without a number, or a number too small

@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 namespace quillet {
@@ -11,31 +12,49 @@ namespace quillet {
 class Model;
 
 // The settings as config.txt keeps them: loaded once at start-up, saved about a second after
-// the last change and at the end. A file that could not be read is never written over: the
-// session's settings go beside it, to config.txt.unsaved. A save that fails is the model's
-// save problem until one succeeds.
+// the last change and at the end. A file is never replaced before its old content is kept
+// whole: one too short to load goes first to the next free "config.txt.bak" ("….bak.2" and
+// on); one that cannot be loaded whole (unreadable, too long, no backup possible) is never
+// written over, and the session's settings go to the next free "config.txt.unsaved".
+// Trouble is the model's problem (window and tray) as well as a line on stderr.
 class SettingsStore : public QObject {
     Q_OBJECT
 
 public:
-    explicit SettingsStore(Model& model, QObject* parent = nullptr);
+    // Keeps config.txt in `folder`.
+    SettingsStore(Model& model, const QString& folder, QObject* parent = nullptr);
 
-    // The settings of the file over the model's own (problems reported on stderr).
-    Settings load();
+    enum class Outcome {
+        Loaded,   // read whole
+        Missing,  // no file, or an empty one: the settings keep their values
+        Replaced, // too short to load: kept as a backup, replaced at the next save
+        Kept,     // not loaded whole, never written over
+    };
+    // The settings of the file over `settings`.
+    Settings load(const Settings& settings);
+    Outcome outcome() const { return outcome_; }
     // From now on every change of the model's settings is saved soon after.
     void saveChanges();
-    void save();
+    // Where the settings went, or why they could not be saved.
+    bool save();
 
     QString path() const;
-    bool fileKept() const { return fileKept_; }
+    // The file this session's settings go to: config.txt, or when that is kept, its own
+    // "config.txt.unsaved".
+    QString target() const;
 
     // How long after the last change the settings are saved.
     static constexpr int kSaveDelayMs = 1000;
 
 private:
+    QString keepCopy(const QByteArray& bytes, QString* error) const;
+
     Model& model_;
+    QString folder_;
     QTimer saveSoon_;
-    bool fileKept_ = false;
+    Outcome outcome_ = Outcome::Missing;
+    QStringList laterLines_;
+    QString unsaved_;
 };
 
 } // namespace quillet

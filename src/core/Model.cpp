@@ -64,9 +64,21 @@ void Model::setFailedActions(const QStringList& actions)
     emit noticesChanged();
 }
 
-void Model::setSaveProblem(const QString& problem)
+QStringList Model::problems() const
 {
-    saveProblem_ = problem;
+    QStringList texts;
+    for (const QString& text : problems_) {
+        if (!text.isEmpty())
+            texts << text;
+    }
+    return texts;
+}
+
+void Model::setProblem(Problem kind, const QString& text)
+{
+    if (problems_.value(kind) == text)
+        return;
+    problems_[kind] = text;
     emit noticesChanged();
 }
 

@@ -3,6 +3,7 @@
 #include "core/Action.h"
 #include "core/Settings.h"
 
+#include <QMap>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -53,9 +54,14 @@ public:
     // The actions that failed in the last action run.
     QStringList failedActions() const { return failedActions_; }
     void setFailedActions(const QStringList& actions);
-    // Why the settings could not be saved last time; empty once a save succeeds.
-    QString saveProblem() const { return saveProblem_; }
-    void setSaveProblem(const QString& problem);
+
+    // What the user must know of Quillet's own files and start, shown in red in the window
+    // and in the tray's tip while it holds; empty text clears it.
+    enum class Problem { Settings, Save, Folders, OneCopy, Autostart };
+    QString problem(Problem kind) const { return problems_.value(kind); }
+    // Every problem that holds, in the order of the kinds, each as "what: why".
+    QStringList problems() const;
+    void setProblem(Problem kind, const QString& text);
 
 signals:
     void settingsChanged();
@@ -76,7 +82,7 @@ private:
     QString transcript_;
     bool running_ = false;
     QStringList failedActions_;
-    QString saveProblem_;
+    QMap<Problem, QString> problems_;
 };
 
 } // namespace quillet

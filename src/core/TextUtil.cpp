@@ -25,12 +25,20 @@ QStringList splitLines(const QString& text, qsizetype maxLines)
                text.at(end) != QLatin1Char('\n'))
             ++end;
         lines.append(text.mid(start, end - start));
-        // CR LF, LF CR, or either alone ends one line.
+        // CR LF, CR CR LF (CR LF once more converted), LF CR, or either alone ends one line.
         if (end < text.size()) {
-            const QChar first = text.at(end++);
-            const QChar pair = first == QLatin1Char('\r') ? QLatin1Char('\n') : QLatin1Char('\r');
-            if (end < text.size() && text.at(end) == pair)
-                ++end;
+            qsizetype crs = 0;
+            while (end + crs < text.size() && text.at(end + crs) == QLatin1Char('\r'))
+                ++crs;
+            if (crs > 1 && end + crs < text.size() && text.at(end + crs) == QLatin1Char('\n')) {
+                end += crs + 1;
+            } else {
+                const QChar first = text.at(end++);
+                const QChar pair =
+                    first == QLatin1Char('\r') ? QLatin1Char('\n') : QLatin1Char('\r');
+                if (end < text.size() && text.at(end) == pair)
+                    ++end;
+            }
         }
         start = end;
     }

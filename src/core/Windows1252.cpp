@@ -36,6 +36,16 @@ QString fromWindows1252(const QByteArray& bytes)
     return text;
 }
 
+bool fitsWindows1252(const QString& text)
+{
+    return fromWindows1252(toWindows1252(text)) == text;
+}
+
+QByteArray credentialBytes(const QString& text)
+{
+    return fitsWindows1252(text) ? toWindows1252(text) : text.toUtf8();
+}
+
 QByteArray toWindows1252(const QString& text)
 {
     QByteArray bytes;

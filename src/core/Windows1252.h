@@ -12,5 +12,10 @@ namespace quillet {
 // ICU, and writes SUB for a character it cannot hold.
 QString fromWindows1252(const QByteArray& bytes);
 QByteArray toWindows1252(const QString& text);
+// Whether every character of `text` is one of the code page's.
+bool fitsWindows1252(const QString& text);
+// A credential's bytes: Windows-1252 where the code page holds it, else UTF-8 (what a server
+// expects of a password typed in another script), never "?".
+QByteArray credentialBytes(const QString& text);
 
 } // namespace quillet

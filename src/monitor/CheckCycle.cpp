@@ -2,6 +2,7 @@
 
 #include "address/AddressLookup.h"
 #include "core/Clock.h"
+#include "core/FileNames.h"
 #include "core/Model.h"
 #include "core/TextUtil.h"
 #include "core/Windows1252.h"
@@ -18,8 +19,8 @@ const QString kUnknownAddress = QStringLiteral("0.0.0.0");
 void appendToChangeLog(const QString& line)
 {
     QString error;
-    if (!platform::appendToOwnFile(platform::dataFile(QStringLiteral("ipchange.log")),
-                                   toWindows1252(line) + "\r\n", &error))
+    if (!platform::appendToOwnFile(platform::dataFile(kChangeLogName), toWindows1252(line) + "\r\n",
+                                   &error))
         warn(error);
 }
 
@@ -38,18 +39,18 @@ CheckCycle::CheckCycle(Model& model)
 
 void CheckCycle::useAddressFileName(const QString& name)
 {
-    // A name that would lead out of the folder is refused (the window says so); the last
-    // good one stays in force.
-    if (isPlainFileName(name))
+    // A name that would lead out of the folder, or name a file of Quillet's own, is refused
+    // (the window says so); the last good one stays in force.
+    if (isUsableAddressFileName(name))
         addressFilePath_ = platform::dataFile(name);
     else if (addressFilePath_.isEmpty())
-        addressFilePath_ = platform::dataFile(QStringLiteral("ip.txt"));
+        addressFilePath_ = platform::dataFile(kDefaultAddressFileName);
 }
 
 bool CheckCycle::loadPreviousAddresses()
 {
     const QString name = model_.settings().addressFileName;
-    if (!isPlainFileName(name))
+    if (!isUsableAddressFileName(name))
         return true;
     useAddressFileName(name);
     const platform::FileRead file = platform::readOwnFile(addressFilePath_, 64 * 1024);
@@ -95,7 +96,7 @@ void CheckCycle::check(std::function<void(bool changed)> done)
         model_.setAddresses(now);
         if (trimBlanks(model_.settings().addressFileName).isEmpty()) {
             Settings settings = model_.settings();
-            settings.addressFileName = QStringLiteral("ip.txt");
+            settings.addressFileName = kDefaultAddressFileName;
             model_.setSettings(settings);
         }
         useAddressFileName(model_.settings().addressFileName);

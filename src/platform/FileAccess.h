@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace quillet::platform {
 
@@ -23,10 +24,15 @@ struct FileRead {
 FileRead readOwnFile(const QString& path, qint64 maxBytes);
 
 // Replaces the file at `path` with `bytes` in one step: on disk in full, or not at all.
-// Without `sync` the new file is not forced to disk first (for content already there).
+// Without `sync` neither the new file nor the folder is forced to disk (for content already
+// there).
 bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, bool sync = true);
 
 // Appends `bytes` to the file at `path` (created when missing): all of them, or none.
 bool appendToOwnFile(const QString& path, const QByteArray& bytes, QString* error);
+
+// Removes the temporary files that a write of one of `names` in `folder` left behind when
+// the program was killed before it ended (they may hold every password).
+void removeStrayTemporaries(const QString& folder, const QStringList& names);
 
 } // namespace quillet::platform

@@ -1,6 +1,9 @@
 #include "platform/FileAccess.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
@@ -133,8 +136,16 @@ bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, 
     if (!ok) {
         *error = failure(path, "cannot write; the old file is kept", errno);
         ::unlink(temp.constData());
+        return false;
     }
-    return ok;
+    // The rename is on disk only once the folder is.
+    if (sync) {
+        Fd folder{::open(QFile::encodeName(QFileInfo(path).path()).constData(),
+                         O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+        if (folder.fd >= 0)
+            ::fsync(folder.fd);
+    }
+    return true;
 }
 
 bool appendToOwnFile(const QString& path, const QByteArray& bytes, QString* error)
@@ -146,7 +157,11 @@ bool appendToOwnFile(const QString& path, const QByteArray& bytes, QString* erro
         return false;
     }
     struct stat st = {};
-    if (::fstat(file.fd, &st) != 0 || !writeAll(file.fd, bytes.constData(), bytes.size())) {
+    if (::fstat(file.fd, &st) != 0) {
+        *error = failure(path, "cannot append", errno);
+        return false;
+    }
+    if (!writeAll(file.fd, bytes.constData(), bytes.size())) {
         const int cause = errno;
         // Half a line would join the next one: what was written of it goes again.
         [[maybe_unused]] const int cut = ::ftruncate(file.fd, st.st_size);
@@ -154,6 +169,23 @@ bool appendToOwnFile(const QString& path, const QByteArray& bytes, QString* erro
         return false;
     }
     return true;
+}
+
+void removeStrayTemporaries(const QString& folder, const QStringList& names)
+{
+    // What writeOwnFile() leaves when the program is killed between making its new file and
+    // the rename: "<name>.XXXXXX", owner-only, ours.
+    const QStringList strays = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    static const QRegularExpression temporary(QStringLiteral("^(.+)\\.[A-Za-z0-9]{6}$"));
+    for (const QString& entry : strays) {
+        const QRegularExpressionMatch match = temporary.match(entry);
+        if (!match.hasMatch() || !names.contains(match.captured(1)))
+            continue;
+        const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + entry);
+        struct stat st = {};
+        if (::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::getuid())
+            ::unlink(path.constData());
+    }
 }
 
 } // namespace quillet::platform

@@ -7,8 +7,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include <algorithm>
-
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,27 +15,17 @@ namespace quillet::platform {
 
 namespace {
 
-struct Folders {
-    QString settings;
-    QString data;
-};
+Folders g_folders;
 
-// What the install rules put down: <prefix>/bin/quillet beside <prefix>/share/applications.
-bool installedLayout(const QString& dir)
+// The home folder and the XDG base directories must be absolute; a relative one is to be
+// ignored (XDG Base Directory Specification), which Qt 6.4 does not do. A HOME that is unset,
+// empty or relative is taken from the password database.
+void settleEnvironment()
 {
-    if (QFileInfo(dir).fileName() != QLatin1String("bin"))
-        return false;
-    const QStringList entries =
-        QDir(dir + QStringLiteral("/../share/applications")).entryList({"*.desktop"}, QDir::Files);
-    return std::any_of(entries.cbegin(), entries.cend(), [](const QString& name) {
-        return name.contains(QLatin1String("quillet"), Qt::CaseInsensitive);
-    });
-}
-
-// The XDG base directories must be absolute; a relative one is to be ignored (XDG Base
-// Directory Specification), which Qt 6.4 does not do.
-void ignoreRelativeXdgFolders()
-{
+    if (QDir::isRelativePath(qEnvironmentVariable("HOME"))) {
+        if (const passwd* user = ::getpwuid(::getuid()); user != nullptr && user->pw_dir != nullptr)
+            qputenv("HOME", QByteArray(user->pw_dir));
+    }
     for (const char* variable : {"XDG_CONFIG_HOME", "XDG_DATA_HOME"}) {
         if (QDir::isRelativePath(qEnvironmentVariable(variable)))
             qunsetenv(variable);
@@ -44,31 +33,13 @@ void ignoreRelativeXdgFolders()
 }
 
 // <location>/quillet, made owner-only.
-QString xdgFolder(QStandardPaths::StandardLocation location)
+QString quilletFolder(QStandardPaths::StandardLocation location)
 {
-    ignoreRelativeXdgFolders();
+    settleEnvironment();
     const QString folder = QStandardPaths::writableLocation(location) + QStringLiteral("/quillet");
     if (!QFileInfo::exists(folder) && QDir().mkpath(folder))
         ::chmod(QFile::encodeName(folder).constData(), S_IRWXU);
     return folder;
-}
-
-const Folders& folders()
-{
-    static Folders decided;
-    static QString decidedFor;
-    const QString dir = programDirectory();
-    if (decided.settings.isEmpty() || decidedFor != dir) {
-        decidedFor = dir;
-        const bool writable = ::access(QFile::encodeName(dir).constData(), W_OK) == 0;
-        const bool ownFolder =
-            writable &&
-            (QFileInfo(dir + QStringLiteral("/config.txt")).exists() || !installedLayout(dir));
-        decided = ownFolder ? Folders{dir, dir}
-                            : Folders{xdgFolder(QStandardPaths::GenericConfigLocation),
-                                      xdgFolder(QStandardPaths::GenericDataLocation)};
-    }
-    return decided;
 }
 
 } // namespace
@@ -85,14 +56,36 @@ QString programDirectory()
     });
 }
 
+Folders userFolders()
+{
+    return {quilletFolder(QStandardPaths::GenericConfigLocation),
+            quilletFolder(QStandardPaths::GenericDataLocation)};
+}
+
+QString userConfigFolder()
+{
+    settleEnvironment();
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
+bool isProgramsFolder(const QString& dir)
+{
+    return QFileInfo(dir).fileName() == QLatin1String("bin");
+}
+
+void useFolders(const Folders& folders)
+{
+    g_folders = folders;
+}
+
 QString settingsFolder()
 {
-    return folders().settings;
+    return g_folders.settings.isEmpty() ? programDirectory() : g_folders.settings;
 }
 
 QString dataFolder()
 {
-    return folders().data;
+    return g_folders.data.isEmpty() ? programDirectory() : g_folders.data;
 }
 
 QString settingsFile(const QString& name)
@@ -103,12 +96,6 @@ QString settingsFile(const QString& name)
 QString dataFile(const QString& name)
 {
     return dataFolder() + QLatin1Char('/') + name;
-}
-
-QString userConfigFolder()
-{
-    ignoreRelativeXdgFolders();
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
 } // namespace quillet::platform

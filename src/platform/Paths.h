@@ -7,17 +7,26 @@ namespace quillet::platform {
 // The directory of the running executable.
 QString programDirectory();
 
-// Where Quillet keeps its files. Beside the program when its folder is one of its own: one
-// that already holds config.txt (every existing setup), or a writable folder that is no
-// installed layout (a portable folder, a build folder). Otherwise, as an installed program,
-// in the XDG folders: the settings in $XDG_CONFIG_HOME/quillet, the address file and the
-// change log in $XDG_DATA_HOME/quillet, made owner-only on first use.
+// Where Quillet keeps its files: the settings, and the address file and change log.
+struct Folders {
+    QString settings;
+    QString data;
+};
+
+// An installed program's: $XDG_CONFIG_HOME/quillet and $XDG_DATA_HOME/quillet, made
+// owner-only on first use.
+Folders userFolders();
+// $XDG_CONFIG_HOME, or its default under the home folder.
+QString userConfigFolder();
+// Whether `dir` is a folder installs put programs in (a "bin"), never one to write into.
+bool isProgramsFolder(const QString& dir);
+
+// The program decides where its files go before it keeps any; until then, and where it
+// has not (tests of a part), they go beside the program.
+void useFolders(const Folders& folders);
 QString settingsFolder();
 QString dataFolder();
 QString settingsFile(const QString& name);
 QString dataFile(const QString& name);
-
-// $XDG_CONFIG_HOME, or its default under the home folder.
-QString userConfigFolder();
 
 } // namespace quillet::platform

@@ -4,8 +4,13 @@
 
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QPointer>
 
 namespace quillet::platform {
+
+namespace {
+QPointer<QInputDialog> g_open;
+} // namespace
 
 QString askForText(const QString& title, const QString& prompt)
 {
@@ -15,10 +20,18 @@ QString askForText(const QString& title, const QString& prompt)
     }
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return {};
-    bool ok = false;
-    const QString text =
-        QInputDialog::getText(nullptr, title, prompt, QLineEdit::Normal, QString(), &ok);
-    return ok ? text : QString();
+    QInputDialog dialog;
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    g_open = &dialog;
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    return ok ? dialog.textValue() : QString();
+}
+
+void cancelPrompt()
+{
+    if (QInputDialog* dialog = g_open)
+        dialog->reject();
 }
 
 } // namespace quillet::platform

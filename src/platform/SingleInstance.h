@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <memory>
 
 class QLocalServer;
@@ -10,8 +11,8 @@ class QLocalServer;
 namespace quillet::platform {
 
 // One copy of Quillet per settings folder: the first holds a lock there (released by the
-// system when it ends, however it ends) and listens for later ones, which ask it to show
-// its window instead of starting a second watcher.
+// system when it ends, however it ends) and listens, on a socket only its user can reach, for
+// later ones, which ask it to show its window instead of starting a second watcher.
 class SingleInstance : public QObject {
     Q_OBJECT
 
@@ -19,21 +20,37 @@ public:
     explicit SingleInstance(const QString& settingsFolder);
     ~SingleInstance() override;
 
-    // True when no other copy runs for the folder (or none could be told apart: a lock that
-    // cannot be made is reported on stderr, and this copy runs). Needs no application object.
-    bool first() const { return first_; }
-    // The first copy listens for later ones, once the application object exists.
-    void listen();
-    // Asks the copy that runs to show its window; false when it did not answer in time.
+    enum class Standing {
+        First,    // this copy holds the lock
+        Second,   // another copy holds it
+        Unusable, // the lock file is not ours to use (a link, a FIFO, another user's): a copy
+                  // could not be told apart, so none runs
+    };
+    Standing standing() const { return standing_; }
+    // Why the lock file is unusable, or a copy could not be told apart, naming it.
+    QString problem() const { return problem_; }
+
+    // A copy that holds the lock may be ending: waits up to `wait` for it to let go.
+    bool waitForLock(std::chrono::milliseconds wait);
+    // The first copy listens for later ones, once the application object exists; false, with
+    // problem() saying why, when it cannot.
+    bool listen();
+    // The program is ending: later starts wait for the lock instead.
+    void stopListening();
+    // Asks the copy that runs to show its window; true once it has answered that it will.
     bool askToShow();
 
 signals:
     void showRequested();
 
 private:
-    QString name_;
+    bool takeLock();
+
+    QString lockPath_;
+    QString socketPath_;
     int lockFd_ = -1;
-    bool first_ = true;
+    Standing standing_ = Standing::First;
+    QString problem_;
     std::unique_ptr<QLocalServer> server_;
 };
 

@@ -110,8 +110,8 @@ void applyLook(MainWindow& window)
     colour(ui.computerName, QPalette::Window, QColor(0, 64, 0), true);
 
     // A status line's text colour is the palette's WindowText, which the window sets.
-    ui.saveProblemLabel->setFont(bold);
-    colour(ui.saveProblemLabel, QPalette::WindowText, kFailureColour);
+    ui.problemLabel->setFont(bold);
+    colour(ui.problemLabel, QPalette::WindowText, kFailureColour);
     for (QLabel* status : {ui.emailStatus, ui.ftpStatus, ui.dynDnsStatus, ui.urlStatus}) {
         status->setFont(bold);
         colour(status, QPalette::WindowText, Qt::white);

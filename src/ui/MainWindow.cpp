@@ -1,5 +1,6 @@
 #include "ui/MainWindow.h"
 
+#include "core/FileNames.h"
 #include "core/Model.h"
 #include "core/TextUtil.h"
 #include "core/Windows1252.h"
@@ -39,7 +40,7 @@ MainWindow::MainWindow(Model& model, QWidget* parent)
 {
     ui_->setupUi(this);
     settingsPanel_ = new SettingsPanel(*ui_, this);
-    ui_->saveProblemLabel->hide();
+    ui_->problemLabel->hide();
     setMakerLink({});
     // What only this computer and this build know.
     ui_->fileNameEdit->setToolTip(fileNameTip());
@@ -104,7 +105,7 @@ void MainWindow::bindModel()
         showStatus(action);
     appendTranscript(model_.transcript());
     ui_->executeButton->setEnabled(!model_.running());
-    showSaveProblem();
+    showProblems();
 
     connect(&model_, &Model::settingsChanged, this,
             [this] { settingsPanel_->show(model_.settings()); });
@@ -120,7 +121,7 @@ void MainWindow::bindModel()
             appendTranscript(text);
     });
     connect(&model_, &Model::runningChanged, ui_->executeButton, &QWidget::setDisabled);
-    connect(&model_, &Model::noticesChanged, this, &MainWindow::showSaveProblem);
+    connect(&model_, &Model::noticesChanged, this, &MainWindow::showProblems);
 }
 
 QLabel* MainWindow::statusLabel(Action action) const
@@ -162,12 +163,12 @@ void MainWindow::showStatus(Action action)
     label->setPalette(palette);
 }
 
-void MainWindow::showSaveProblem()
+void MainWindow::showProblems()
 {
-    const QString problem = model_.saveProblem();
-    ui_->saveProblemLabel->setVisible(!problem.isEmpty());
-    ui_->saveProblemLabel->setText(QStringLiteral("Settings not saved: ") + problem);
-    ui_->saveProblemLabel->setToolTip(problem);
+    const QString problems = model_.problems().join(QLatin1Char('\n'));
+    ui_->problemLabel->setVisible(!problems.isEmpty());
+    ui_->problemLabel->setText(problems);
+    ui_->problemLabel->setToolTip(problems);
 }
 
 void MainWindow::appendTranscript(const QString& text)
@@ -245,11 +246,12 @@ void MainWindow::checkFileName()
 {
     // The check cycle refuses such a name; the box says why while it holds one.
     const QString name = ui_->fileNameEdit->text();
-    const bool refused = !isPlainFileName(name) && !trimBlanks(name).isEmpty();
+    const bool refused = !isUsableAddressFileName(name) && !trimBlanks(name).isEmpty();
     ui_->fileNameEdit->setToolTip(
         refused ? QStringLiteral("Not used: the address file's name must be a plain file name, "
-                                 "without \"/\", \"\\\" or \"..\"; the last good name stays in "
-                                 "force")
+                                 "without \"/\", \"\\\" or \"..\", and none of Quillet's own "
+                                 "files (config.txt, ipchange.log, …); the last good name stays "
+                                 "in force")
                 : fileNameTip());
     QPalette p = ui_->fileNameEdit->palette();
     p.setColor(QPalette::Text, refused ? kFailureColour : QColor(Qt::white));

@@ -49,7 +49,7 @@ private:
     void bindModel();
     void showAddresses();
     void showStatus(Action action);
-    void showSaveProblem();
+    void showProblems();
     void appendTranscript(const QString& text);
     void checkFileName();
     void copyAddress(const QLineEdit* box);

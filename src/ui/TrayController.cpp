@@ -105,8 +105,10 @@ void TrayController::updateTip()
 {
     tip_ = trayTipText(model_.addresses().external, model_.addresses().internal);
     const QStringList failed = model_.failedActions();
-    alert_ = failed.isEmpty() ? QString()
-                              : QStringLiteral("Failed: ") + failed.join(QStringLiteral(", "));
+    QStringList lines = model_.problems();
+    if (!failed.isEmpty())
+        lines.prepend(QStringLiteral("Failed: ") + failed.join(QStringLiteral(", ")));
+    alert_ = lines.join(QStringLiteral("\r\n"));
     if (icon_) {
         icon_->setTip(tip());
         icon_->setAlert(!alert_.isEmpty());

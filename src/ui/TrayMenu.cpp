@@ -99,7 +99,9 @@ void TrayMenu::toggleStartAtLogin()
 {
     QString error;
     if (!platform::setStartAtLogin(action(Item::StartAtLogin)->isChecked(), &error))
-        model_.setSaveProblem(error);
+        model_.setProblem(Model::Problem::Autostart, QStringLiteral("Start at login: ") + error);
+    else
+        model_.setProblem(Model::Problem::Autostart, {});
     action(Item::StartAtLogin)->setChecked(platform::startsAtLogin());
 }
 

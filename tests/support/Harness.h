@@ -4,6 +4,7 @@
 
 #include "app/Application.h"
 #include "monitor/Monitor.h"
+#include "platform/Paths.h"
 #include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
 
@@ -27,7 +28,11 @@ public:
         peer.answer(QByteArrayLiteral("1.2.3.4"));
         echoRequestsBefore = peer.requests().size();
     }
-    ~Harness() override { app.reset(); }
+    ~Harness() override
+    {
+        app.reset();
+        platform::useFolders({});
+    }
 
     // The first adapter's address from now on.
     void internal(const QString& address)
@@ -54,7 +59,7 @@ public:
             else
                 done();
         };
-        app->start();
+        started = app->start();
         settle();
         return *app;
     }
@@ -87,6 +92,7 @@ public:
 
     QTemporaryDir dir;
     HttpPeer& echoPeer;
+    bool started = false;
     int actionRuns = 0;
     bool runActions = false; // the real actions, besides counting them
     std::unique_ptr<Application> app;

@@ -161,6 +161,8 @@ std::optional<QString> Hooks::answerPrompt(const QString& title, const QString& 
     ++prompts;
     promptTitle = title;
     promptText = text;
+    if (duringPrompt)
+        duringPrompt();
     return promptAnswer;
 }
 

@@ -129,8 +129,10 @@ public:
     std::optional<QString> echo;
     std::optional<platform::TransferTimeouts> timeouts;
     std::optional<platform::TrayPresence> presence;
-    // The answer every prompt gets without being shown, and what the last one asked.
+    // The answer every prompt gets without being shown (after `duringPrompt`, when set), and
+    // what the last one asked.
     std::optional<QString> promptAnswer;
+    std::function<void()> duringPrompt;
     int prompts = 0;
     QString promptTitle;
     QString promptText;
