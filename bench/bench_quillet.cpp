@@ -88,7 +88,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     h.echoPeer.answer("203.0.113.7");
-    h.adapterList.reset();
+    h.adapters.reset();
     h.start();
     const double quillet = medianCpuMs(runs, [&h] {
         QEventLoop loop;

@@ -60,9 +60,9 @@ private slots:
         // Arabic-Indic digits or Arabic names would show any formatting that follows the locale.
         QLocale::setDefault(QLocale(QStringLiteral("ar_EG")));
         test::Hooks hooks;
-        hooks.clock = QDateTime(QDate(2024, 12, 31), QTime(5, 6, 7));
+        hooks.now = QDateTime(QDate(2024, 12, 31), QTime(5, 6, 7));
         QCOMPARE(nowStamp(), QStringLiteral("12-31-2024 05:06:07"));
-        QVERIFY(rfc5322DateTime(*hooks.clock).startsWith("Tue, 31 Dec 2024 05:06:07 "));
+        QVERIFY(rfc5322DateTime(*hooks.now).startsWith("Tue, 31 Dec 2024 05:06:07 "));
     }
 
     // Whatever wrote the file, the lines come back as written and none shifts: texts lose

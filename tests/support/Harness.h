@@ -21,9 +21,9 @@ public:
     explicit Harness(HttpPeer& peer)
         : echoPeer(peer)
     {
-        directory = dir.path();
-        echo = peer.hostPort();
-        host = QStringLiteral("office-pc");
+        programDirectory = dir.path();
+        echoHost = peer.hostPort();
+        hostName = QStringLiteral("office-pc");
         internal(QStringLiteral("192.168.0.5"));
         peer.answer(QByteArrayLiteral("1.2.3.4"));
         echoRequestsBefore = peer.requests().size();
@@ -37,7 +37,7 @@ public:
     // The first adapter's address from now on.
     void internal(const QString& address)
     {
-        adapterList = QList<platform::Adapter>{{QStringLiteral("eth0"), address, false}};
+        adapters = QList<platform::Adapter>{{QStringLiteral("eth0"), address, false}};
     }
 
     // Starts from an address file of 1.2.3.4 and 192.168.0.5 unless `known` is false.

@@ -147,6 +147,7 @@ int fileMode(const QString& path)
 
 Hooks::Hooks()
 {
+    now = QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38));
     platform::setTestHooks(this);
 }
 

@@ -4,10 +4,12 @@
 #include "platform/TestHooks.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QVariantMap>
 
 #include <memory>
@@ -107,6 +109,19 @@ inline QString header(const QVariantMap& request, const char* name)
 // A download run to its end on the event loop (at most 20 s).
 platform::DownloadResult fetch(const platform::DownloadRequest& request);
 
+// The longest the event loop went without turning while the object lived: the window's thread
+// never waits on a server.
+struct Heartbeat {
+    Heartbeat()
+    {
+        QObject::connect(&beat, &QTimer::timeout, [this] { gap = std::max(gap, clock.restart()); });
+        clock.start(), beat.start(10);
+    }
+    QElapsedTimer clock;
+    QTimer beat;
+    qint64 gap = 0;
+};
+
 // A port on 127.0.0.1 that nothing listens on (just released by us).
 quint16 unusedPort();
 
@@ -122,13 +137,6 @@ public:
     Hooks(const Hooks&) = delete;
     Hooks& operator=(const Hooks&) = delete;
 
-    std::optional<QString> directory;
-    std::optional<QList<platform::Adapter>> adapterList;
-    std::optional<QString> host;
-    std::optional<QDateTime> clock = QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38));
-    std::optional<QString> echo;
-    std::optional<platform::TransferTimeouts> timeouts;
-    std::optional<platform::TrayPresence> presence;
     // The answer every prompt gets without being shown (after `duringPrompt`, when set), and
     // what the last one asked.
     std::optional<QString> promptAnswer;
@@ -140,13 +148,6 @@ public:
     QList<QUrl> opened;
     bool desktopOpens = true;
 
-    std::optional<QString> programDirectory() const override { return directory; }
-    std::optional<QList<platform::Adapter>> adapters() const override { return adapterList; }
-    std::optional<QString> hostName() const override { return host; }
-    std::optional<QDateTime> now() const override { return clock; }
-    std::optional<QString> echoHost() const override { return echo; }
-    std::optional<platform::TransferTimeouts> transferTimeouts() const override { return timeouts; }
-    std::optional<platform::TrayPresence> trayPresence() const override { return presence; }
     std::optional<QString> answerPrompt(const QString& title, const QString& text) override;
     std::optional<bool> openUrl(const QUrl& url) override;
 };

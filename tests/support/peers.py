@@ -1,13 +1,7 @@
-"""The servers Quillet's tests talk to, on 127.0.0.1 only: peers.py http|smtp|ftp [options].
+"""Quillet's tests' servers, on 127.0.0.1 only: peers.py http|smtp|ftp [options]; see --help.
 
-http answers every GET with --body-file as it is then (a first line "STATUS n [location]"
-sets the status and Location); smtp (aiosmtpd) takes AUTH LOGIN from --user/--password only, --tls starttls or
-implicit, and answers RCPT with 251; ftp (pyftpdlib) has one account whose home is --root, TLS required with --cert,
-the data connection resuming the control's TLS session with --reuse (user "other"'s with
---other-cert's certificate instead), --mute CMD unanswered.
-Mail goes to --log-file as sender LF recipients LF bytes; requests and FTP commands as JSON
-lines with a monotonic t, so several peers' logs can be ordered. Prints "PORT <n>" once
-listening and exits when its standard input closes: it never outlives its test.
+Each logs to --log-file (JSON lines with a monotonic t; mail as sender LF recipients LF
+bytes), prints "PORT <n>" once listening and exits when its standard input closes.
 """
 import argparse
 import http.server
@@ -106,11 +100,6 @@ def ftp_peer(args):
         """As servers do, the data connection's TLS handshake is taken up only once STOR is
         accepted: a refused STOR leaves libcurl's handshake unanswered."""
 
-        def readable(self):
-            if self._ssl_requested and not self._initialized:
-                return False
-            return super().readable()
-
         def enable_receiving(self, type, cmd):
             super().enable_receiving(type, cmd)
             if self._ssl_requested:
@@ -162,7 +151,11 @@ def ftp_peer(args):
 
 
 def main():
-    parser = argparse.ArgumentParser()
+    parser = argparse.ArgumentParser(epilog="""http answers every GET with --body-file as it is
+    then (a first line "STATUS n [location]" sets the status and Location). smtp (aiosmtpd)
+    takes AUTH LOGIN from --user/--password only and answers RCPT with 251. ftp (pyftpdlib) has
+    the account --user (and "other") at --root; with --cert TLS is required, and with --reuse
+    the data connection must resume the control's session ("other"'s presents --other-cert).""")
     parser.add_argument("kind", choices=["http", "smtp", "ftp"])
     for option in ["--log-file", "--body-file", "--cert", "--other-cert", "--user",
                    "--password", "--root"]:
