@@ -127,9 +127,9 @@ private slots:
                      answers.last().trimmed() + "\r\n" + internal.toLatin1() + "\r\n");
             QCOMPARE(h.bytes("ipchange.log"), log);
             QCOMPARE(h.actionRuns, log.isEmpty() ? 0 : 1);
-            // Answers are read in memory: no scratch file of any kind.
+            // Answers are read in memory: no scratch file of any kind. A change is recorded.
             QCOMPARE(QDir(h.dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
-                     log.isEmpty() ? 2 : 3);
+                     log.isEmpty() ? 2 : 4);
         }
     }
 
@@ -229,8 +229,8 @@ private slots:
         Harness h(echo);
         h.start();
         QList<RunCause> runs;
-        h.app->monitor().runActions = [&runs](RunCause cause, std::function<void()> done) {
-            runs << cause;
+        h.app->monitor().runActions = [&runs](const RunOrder& order, std::function<void()> done) {
+            runs << order.cause;
             QTimer::singleShot(1000, std::move(done));
         };
         h.app->runActionsNow();
@@ -264,6 +264,102 @@ private slots:
         QVERIFY(h.bytes("config.txt").contains("ip_office.txt"));
         QTest::qWait(1700); // past the time-out: the stalled check never comes back
         QCOMPARE(h.model().addresses().external, QStringLiteral("before the end"));
+    }
+
+    // A failed delivery is tried again alone, across a restart, from the next check on, until
+    // it is made; nothing is sent twice, or unasked (a folder without a record sends nothing).
+    // After 911 DynDNS waits half an hour. No action tells an address not known: while the
+    // lookup fails DynDNS and an $EXTIP$ URL fail, and the e-mail tells the last known one.
+    void failedDeliveriesAreTriedAgain()
+    {
+        test::SmtpPeer smtp({}, {});
+        test::FtpPeer ftp(QStringLiteral("office"), QStringLiteral("s3cret"));
+        test::HttpPeer web;
+        QVERIFY(smtp.ok() && ftp.ok() && web.ok());
+        Harness h(echo);
+        h.runActions = true;
+        h.start();
+        h.edit([&](Settings& s) {
+            s.email.enabled = s.ftp.enabled = s.dynDns.enabled = s.url.enabled = true;
+            s.email.server = s.ftp.server = QStringLiteral("127.0.0.1");
+            s.email.port = s.ftp.port = test::unusedPort(); // down for now
+            s.ftp.user = QStringLiteral("office");
+            s.ftp.password = QStringLiteral("s3cret");
+            s.dynDns.service = web.hostPort();
+            s.dynDns.https = false;
+            s.url.url = QStringLiteral("http://%1/u?$EXTIP$").arg(web.hostPort());
+        });
+        // What each server heard: mails, uploads, updates, calls; and 0.0.0.0, never.
+        const auto heard = [&] {
+            QList<qsizetype> counts = {smtp.mails().count("SUBJECT:"), 0, 0, 0,
+                                       smtp.mails().count("0.0.0.0")};
+            for (const QVariantMap& c : ftp.commands())
+                counts[1] += c.value("cmd") == "STOR";
+            for (const QVariantMap& r : web.requests()) {
+                counts[r.value("path").toString().startsWith("/u") ? 3 : 2] += 1;
+                counts[4] += r.value("path").toString().count("0.0.0.0");
+            }
+            return counts;
+        };
+        const auto advance = [&h](int minutes) { h.now = h.now->addSecs(60 * minutes); };
+        h.restart();
+        QCOMPARE(heard(), (QList<qsizetype>{0, 0, 0, 0, 0}));
+        web.answer("STATUS 503\n");
+        h.echoPeer.answer("5.6.7.8");
+        h.check();
+        h.check();
+        QCOMPARE(heard(), (QList<qsizetype>{0, 0, 1, 1, 0}));
+        QVERIFY(h.app->tray().tip().endsWith("Failed: E-mail, FTP, DynDNS, URL"));
+        QVERIFY(h.model().status(Action::DynDns).toolTip.contains("\nWill try again at "));
+        h.edit([&](Settings& s) { s.email.port = smtp.port(), s.ftp.port = ftp.port(); });
+        web.answer("good");
+        advance(2);
+        h.restart();
+        h.restart();
+        QCOMPARE(heard(), (QList<qsizetype>{1, 1, 2, 2, 0}));
+        QVERIFY(!h.app->tray().tip().contains("Failed"));
+        web.answer("911");
+        h.echoPeer.answer("5.6.7.9");
+        h.check();
+        advance(29);
+        h.check();
+        QCOMPARE(heard(), (QList<qsizetype>{2, 2, 3, 3, 0}));
+        web.answer("good");
+        advance(2);
+        h.check();
+        h.echoPeer.answer("STATUS 500\n");
+        h.check();
+        h.app->runActionsNow();
+        h.settle();
+        QCOMPARE(heard(), (QList<qsizetype>{3, 3, 4, 3, 0}));
+        QVERIFY(smtp.mails().split(':').last().contains("\r\n5.6.7.9\r\n192.168.0.5\r\n"));
+        QVERIFY(h.model()
+                    .status(Action::DynDns)
+                    .toolTip.startsWith("The external address is not known: Cannot reach"));
+        h.edit([](Settings& s) { s.url.enabled = false; }); // ticking again sends nothing
+        h.echoPeer.answer("5.6.7.10");
+        h.check();
+        h.edit([](Settings& s) { s.url.enabled = true; });
+        h.check();
+        QCOMPARE(heard(), (QList<qsizetype>{4, 4, 5, 3, 0}));
+        // A check while the update is under way does not send it again once it is made.
+        QTcpServer service;
+        QVERIFY(service.listen(QHostAddress::LocalHost));
+        h.edit([&](Settings& s) {
+            s.email.enabled = s.ftp.enabled = s.url.enabled = false;
+            s.dynDns.service = QStringLiteral("127.0.0.1:%1").arg(service.serverPort());
+        });
+        h.echoPeer.answer("5.6.7.11");
+        h.app->checkNow();
+        QVERIFY(QTest::qWaitFor([&] { return service.hasPendingConnections(); }, 5000));
+        QTcpSocket* update = service.nextPendingConnection();
+        const qsizetype asked = h.echoRequests();
+        h.app->checkNow();
+        QVERIFY(QTest::qWaitFor([&] { return h.echoRequests() > asked; }, 5000));
+        QTest::qWait(300); // the check ends
+        update->write("HTTP/1.0 200 OK\r\n\r\ngood");
+        update->disconnectFromHost();
+        QVERIFY(h.settle() && !service.hasPendingConnections());
     }
 
     // Every ticked action in order: e-mail (its server never answers), FTP, DynDNS, URL. A run

@@ -31,8 +31,8 @@ constexpr Refusal kRefusals[] = {
     {"badagent", "the service does not accept this client", true},
     {"badsys", "the request names an unknown system", true},
     {"!yours", "the host name belongs to another account", true},
-    {"dnserr", "the service's DNS failed; it will be tried again at the next change", false},
-    {"911", "the service has a problem; it will be tried again at the next change", false},
+    {"dnserr", "the service's DNS failed", false},
+    {"911", "the service has a problem", false},
 };
 
 } // namespace
@@ -69,53 +69,44 @@ DynDnsVerdict judgeDynDnsAnswer(const QString& answer)
                     QStringLiteral("The service's answer is no update code: ") + line.left(80),
                     {},
                     false};
-        // Any refusal decides; the first that must not be repeated holds.
+        // Any refusal decides; the first that must not be repeated holds. After one of the
+        // service's own troubles it asks for half an hour's patience.
         if (verdict.success || (verdict.holdCode.isEmpty() && refusal->hold))
             verdict = {false, code + QStringLiteral(": ") + QLatin1String(refusal->meaning),
-                       refusal->hold ? code : QString(), true};
+                       refusal->hold ? code : QString(), true, refusal->hold ? 0 : 30};
     }
     return verdict;
 }
 
-void DynDnsUpdate::update(const DynDnsSettings& typed, const QString& address, RunCause cause,
-                          std::function<void(const Outcome&)> done)
+QString dynDnsService(const DynDnsSettings& settings)
 {
-    // The settings as used: the service that an empty choice stands for, and no tick.
-    DynDnsSettings settings = typed;
-    settings.enabled = true;
-    settings.service = trimBlanks(settings.service);
-    if (settings.service.isEmpty())
-        settings.service = dynDnsHost();
-    if (cause == RunCause::Change && !hold_.code.isEmpty() && hold_.settings == settings)
-        return done(Outcome{false, QStringLiteral("Held after %1: change the DynDNS settings or "
-                                                  "press Execute Selected Actions")
-                                       .arg(hold_.code)});
+    const QString typed = trimBlanks(settings.service);
+    return typed.isEmpty() ? dynDnsHost() : typed;
+}
+
+void updateDynDns(const DynDnsSettings& settings, const QString& address,
+                  std::function<void(const Outcome&)> done)
+{
+    const QString service = dynDnsService(settings);
     // A host, or host:port, and nothing that would make it another URL.
     static const QRegularExpression host(QStringLiteral("^[^/?#@\\s\\\\]+$"));
-    if (!host.match(settings.service).hasMatch())
-        return done(Outcome{false, QStringLiteral("Not a service host: %1").arg(settings.service)});
+    if (!host.match(service).hasMatch())
+        return done({false, QStringLiteral("Not a service host: %1").arg(service)});
 
     platform::DownloadRequest request;
-    request.url = (settings.https ? "https://" : "http://") + toWindows1252(settings.service) +
+    request.url = (settings.https ? "https://" : "http://") + toWindows1252(service) +
                   "/nic/update?" + dynDnsQuery(settings.hostNames, address);
     // Never in the URL: a password holding "@", ":", "/" or "#" would end its part early.
     request.user = credentialBytes(settings.user);
     request.password = credentialBytes(settings.password);
     request.maxBytes = kMaxReplyBytes;
-    platform::download(
-        request, [this, settings, done = std::move(done)](const platform::DownloadResult& result) {
-            DynDnsVerdict verdict = judgeDynDnsAnswer(fromWindows1252(result.body));
-            // A failed transfer is that, unless the service refused with a code of its own.
-            if (!result.ok && (verdict.success || !verdict.coded))
-                verdict = {false, result.error, {}, false};
-            // Only the user lifts a hold: a changed setting, or an update of theirs that the
-            // service accepted; a failure of another kind leaves it as it was.
-            if (!verdict.holdCode.isEmpty())
-                hold_ = {verdict.holdCode, settings};
-            else if (verdict.success)
-                hold_ = {};
-            done({verdict.success, verdict.detail});
-        });
+    platform::download(request, [done = std::move(done)](const platform::DownloadResult& result) {
+        DynDnsVerdict verdict = judgeDynDnsAnswer(fromWindows1252(result.body));
+        // A failed transfer is that, unless the service refused with a code of its own.
+        if (!result.ok && (verdict.success || !verdict.coded))
+            verdict = {false, result.error, {}, false};
+        done({verdict.success, verdict.detail, verdict.holdCode, verdict.minutesToWait});
+    });
 }
 
 } // namespace quillet

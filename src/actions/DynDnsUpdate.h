@@ -23,25 +23,18 @@ struct DynDnsVerdict {
     QString detail;     // the answer, or for a refusal its code and what it means
     QString holdCode;   // a refusal after which the service must not be asked again unbidden
     bool coded = false; // the answer is made of update codes
+    int minutesToWait = 0;
 };
 DynDnsVerdict judgeDynDnsAnswer(const QString& answer);
 
-// The DynDNS update, and the refusal that holds the updates a change starts until the user
-// acts: changes a DynDNS setting, or runs the update and the service accepts it.
-class DynDnsUpdate {
-public:
-    // Tells the service that the host names of `settings` now point to `address`. `done`
-    // gets the outcome: the answer, or why it failed. While a refusal holds for these
-    // settings, an update the user did not ask for is not sent but fails as held.
-    void update(const DynDnsSettings& settings, const QString& address, RunCause cause,
-                std::function<void(const Outcome&)> done);
+// The service's host as an update uses it: the build's when the setting is empty.
+QString dynDnsService(const DynDnsSettings& settings);
 
-private:
-    struct Hold {
-        QString code;
-        DynDnsSettings settings; // those it answered
-    };
-    Hold hold_;
-};
+// Tells the service that the host names of `settings` now point to `address`. `done` gets
+// the outcome: the answer, or why it failed; a refusal that must not be repeated as its hold
+// code, and one after which the service asks for patience (911, dnserr) with half an hour to
+// wait.
+void updateDynDns(const DynDnsSettings& settings, const QString& address,
+                  std::function<void(const Outcome&)> done);
 
 } // namespace quillet

@@ -73,6 +73,8 @@ bool Application::start(bool atLogin)
     platform::removeStrayTemporaries(folders.folders.data, {settings.addressFileName});
     if (!monitor_->checkCycle().loadPreviousAddresses())
         checkNow();
+    monitor_->deliveries().load(platform::dataFile(kDeliveryRecordName),
+                                monitor_->checkCycle().lastKnown());
     store_->saveChanges();
 
     checkNow();
@@ -100,7 +102,7 @@ void Application::checkNow()
 
 void Application::runActionsNow()
 {
-    monitor_->requestRun(RunCause::User);
+    monitor_->requestRun();
 }
 
 void Application::showWindow()

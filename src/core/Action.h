@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <array>
@@ -43,9 +44,14 @@ struct Outcome {
     bool success = false;
     // The server's answer, or why it failed: the status line's tool tip.
     QString detail;
+    // A refusal after which the service must not be asked again unbidden.
+    QString holdCode = {};
+    // The service asks not to be tried again sooner.
+    int minutesToWait = 0;
 };
 
-// What started an action run: a detected change, or the user's "Execute Selected Actions".
-enum class RunCause { Change, User };
+// What started an action run: a detected change; a delivery owed since a failure or a restart;
+// the user's "Execute Selected Actions".
+enum class RunCause { Change, Retry, User };
 
 } // namespace quillet

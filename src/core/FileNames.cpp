@@ -13,7 +13,7 @@ QString numberedCopy(const QString& name, const QString& suffix, int number)
 
 QStringList ownFileNames()
 {
-    QStringList names = {kSettingsFileName, kChangeLogName, kLockFileName};
+    QStringList names = {kSettingsFileName, kChangeLogName, kLockFileName, kDeliveryRecordName};
     for (const QString& suffix : {QStringLiteral(".bak"), QStringLiteral(".unsaved")}) {
         for (int number = 1; number <= kMaxNumberedCopies; ++number)
             names << numberedCopy(kSettingsFileName, suffix, number);

@@ -10,6 +10,7 @@ inline const QString kSettingsFileName = QStringLiteral("config.txt");
 inline const QString kChangeLogName = QStringLiteral("ipchange.log");
 inline const QString kLockFileName = QStringLiteral("quillet.lock");
 inline const QString kDefaultAddressFileName = QStringLiteral("ip.txt");
+inline const QString kDeliveryRecordName = QStringLiteral("deliveries.json");
 
 // The copies of a settings file that is never written over: "config.txt.bak" first, then
 // "config.txt.bak.2" and on; "config.txt.unsaved" alike.

@@ -1,10 +1,12 @@
 #include "monitor/ActionRunner.h"
 
+#include "actions/DynDnsUpdate.h"
 #include "actions/EmailAction.h"
 #include "actions/FtpUpload.h"
 #include "actions/UrlCall.h"
 #include "core/Clock.h"
 #include "core/Model.h"
+#include "monitor/Deliveries.h"
 
 namespace quillet {
 
@@ -19,9 +21,10 @@ QString statusPrefix(Action action, bool success)
 
 } // namespace
 
-ActionRunner::ActionRunner(Model& model, QObject* parent)
+ActionRunner::ActionRunner(Model& model, Deliveries& deliveries, QObject* parent)
     : QObject(parent)
     , model_(model)
+    , deliveries_(deliveries)
     , email_(new EmailAction(this))
 {
     connect(email_, &EmailAction::started, &model_, &Model::clearTranscript);
@@ -31,26 +34,38 @@ ActionRunner::ActionRunner(Model& model, QObject* parent)
 }
 
 // Each step reads the settings when it starts, so an edit counts from the next step on.
-void ActionRunner::run(RunCause cause, const Addresses& addresses, const QString& addressFile,
-                       std::function<void()> done)
+void ActionRunner::run(const RunOrder& order, std::function<void()> done)
 {
     // Keeps a second run from being started from the window while one is in progress.
     model_.setRunning(true);
-    cause_ = cause;
-    addresses_ = addresses;
-    addressFile_ = addressFile;
+    order_ = order;
     done_ = std::move(done);
-    ran_.clear();
     othersEnded_ = false;
     sendEmail();
 }
 
+bool ActionRunner::takes(Action action) const
+{
+    return order_.actions.contains(action);
+}
+
+bool ActionRunner::unknown(Action action, bool now)
+{
+    if (!order_.addresses.external.isEmpty() && (!now || order_.unknownBecause.isEmpty()))
+        return false;
+    report(action, {false, QStringLiteral("The external address is not known: ") +
+                               (order_.unknownBecause.isEmpty()
+                                    ? QStringLiteral("no lookup has found it yet")
+                                    : order_.unknownBecause)});
+    return true;
+}
+
 void ActionRunner::sendEmail()
 {
-    if (model_.settings().email.enabled) {
-        ran_.append(Action::Email);
+    // The notice tells the last known addresses, whatever the last lookup found.
+    if (takes(Action::Email) && !unknown(Action::Email, false)) {
         // Only starts the dialogue; the server's replies drive it while the others run.
-        email_->send(model_.settings().email, addresses_, model_.hostName(),
+        email_->send(model_.settings().email, order_.addresses, model_.hostName(),
                      [this](const Outcome& outcome) {
                          report(Action::Email, outcome);
                          finish();
@@ -61,14 +76,13 @@ void ActionRunner::sendEmail()
 
 void ActionRunner::uploadFile()
 {
-    if (!model_.settings().ftp.enabled)
+    if (!takes(Action::Ftp) || unknown(Action::Ftp, false))
         return updateDynDns();
-    ran_.append(Action::Ftp);
     // Written back so the user sees, and the settings file keeps, what was used.
     Settings settings = model_.settings();
     settings.ftp.remotePath = normalisedFtpPath(settings.ftp.remotePath);
     model_.setSettings(settings);
-    quillet::uploadFile(settings.ftp, addressFile_, [this](const Outcome& outcome) {
+    quillet::uploadFile(settings.ftp, order_.addressFile, [this](const Outcome& outcome) {
         report(Action::Ftp, outcome);
         updateDynDns();
     });
@@ -76,14 +90,18 @@ void ActionRunner::uploadFile()
 
 void ActionRunner::updateDynDns()
 {
-    if (!model_.settings().dynDns.enabled)
+    const DynDnsSettings& settings = model_.settings().dynDns;
+    if (!takes(Action::DynDns) || unknown(Action::DynDns, true))
         return callUrl();
-    ran_.append(Action::DynDns);
-    dynDns_.update(model_.settings().dynDns, addresses_.external, cause_,
-                   [this](const Outcome& outcome) {
-                       report(Action::DynDns, outcome);
-                       callUrl();
-                   });
+    // A refusal that must not be repeated: only the user asks again.
+    if (order_.cause != RunCause::User && deliveries_.held(settings)) {
+        report(Action::DynDns, {false, {}});
+        return callUrl();
+    }
+    quillet::updateDynDns(settings, order_.addresses.external, [this](const Outcome& outcome) {
+        report(Action::DynDns, outcome);
+        callUrl();
+    });
 }
 
 void ActionRunner::callUrl()
@@ -92,10 +110,10 @@ void ActionRunner::callUrl()
         othersEnded_ = true;
         finish();
     };
-    if (!model_.settings().url.enabled)
+    const UrlSettings& settings = model_.settings().url;
+    if (!takes(Action::Url) || unknown(Action::Url, settings.url.contains("$EXTIP$")))
         return ended();
-    ran_.append(Action::Url);
-    quillet::callUrl(model_.settings().url, addresses_, [this, ended](const Outcome& outcome) {
+    quillet::callUrl(settings, order_.addresses, [this, ended](const Outcome& outcome) {
         report(Action::Url, outcome);
         ended();
     });
@@ -106,9 +124,11 @@ void ActionRunner::finish()
 {
     if (!othersEnded_ || email_->busy() || !done_)
         return;
+    const QStringList owed = deliveries_.failing(model_.settings());
     QStringList failed;
-    for (const Action action : ran_) {
-        if (!model_.status(action).success)
+    for (const Action action : kActions) {
+        if (owed.contains(actionName(action)) ||
+            (lastFailed_.contains(action) && isTicked(model_.settings(), action)))
             failed << actionName(action);
     }
     model_.setFailedActions(failed);
@@ -119,8 +139,14 @@ void ActionRunner::finish()
 
 void ActionRunner::report(Action action, const Outcome& outcome)
 {
+    deliveries_.record(action, outcome, order_.addresses, order_.cause, model_.settings(), now());
+    lastFailed_.removeAll(action);
+    if (!outcome.success)
+        lastFailed_ << action;
+    QStringList tip = {outcome.detail, deliveries_.note(action, model_.settings())};
+    tip.removeAll(QString());
     model_.setStatus(action, {statusPrefix(action, outcome.success) + nowStamp(), outcome.success,
-                              outcome.detail});
+                              tip.join(QLatin1Char('\n'))});
 }
 
 } // namespace quillet

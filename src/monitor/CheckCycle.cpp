@@ -86,6 +86,7 @@ void CheckCycle::check(std::function<void(bool changed)> done)
 {
     lookUpExternalAddress([this, done = std::move(done)](const Lookup& lookup) {
         const QString internal = trimBlanks(internalAddress());
+        lookupProblem_ = lookup.problem;
         if (lookup.address.isEmpty()) {
             // An outage: shown, but the addresses later checks compare with stay those of the
             // last check that knew its address, so a change across the outage is still seen.

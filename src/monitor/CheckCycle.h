@@ -31,6 +31,8 @@ public:
     QString addressFilePath() const { return addressFilePath_; }
     // The addresses of the last check that knew its external address.
     const Addresses& lastKnown() const { return lastKnown_; }
+    // Why the last check did not learn the external address; empty when it did.
+    QString lookupProblem() const { return lookupProblem_; }
 
 private:
     void useAddressFileName(const QString& name);
@@ -39,6 +41,7 @@ private:
     Model& model_;
     // The addresses of the last check that knew its external address.
     Addresses lastKnown_;
+    QString lookupProblem_ = QStringLiteral("no lookup has found it yet");
     QString addressFilePath_;
     // The address file as last written, so that an unchanged one is not forced to disk again.
     QString writtenPath_;

@@ -1,5 +1,6 @@
 #include "monitor/Monitor.h"
 
+#include "core/Clock.h"
 #include "core/Model.h"
 
 namespace quillet {
@@ -8,14 +9,10 @@ Monitor::Monitor(Model& model, QObject* parent)
     : QObject(parent)
     , model_(model)
     , checkCycle_(model)
-    , actions_(new ActionRunner(model, this))
+    , actions_(new ActionRunner(model, deliveries_, this))
 {
-    runActions = [this](RunCause cause, std::function<void()> done) {
-        // A change is acted on with the addresses it found, whatever a later check showed;
-        // the user's run with those shown.
-        const Addresses addresses =
-            cause == RunCause::Change ? checkCycle_.lastKnown() : model_.addresses();
-        actions_->run(cause, addresses, checkCycle_.addressFilePath(), std::move(done));
+    runActions = [this](const RunOrder& order, std::function<void()> done) {
+        actions_->run(order, std::move(done));
     };
 }
 
@@ -25,10 +22,21 @@ void Monitor::requestCheck()
     next();
 }
 
-void Monitor::requestRun(RunCause cause)
+void Monitor::requestRun()
 {
-    // One waiting run: the user's, when both asked, which also releases a held DynDNS update.
-    runWaiting_ = runWaiting_ == RunCause::User ? RunCause::User : cause;
+    requestRun(RunCause::User, {});
+}
+
+void Monitor::requestRun(RunCause cause, const QList<Action>& actions)
+{
+    // One waiting run: the user's, when any asked, which runs every ticked action.
+    runWaiting_ = runWaiting_ == RunCause::User || cause == RunCause::User ? RunCause::User
+                  : runWaiting_ == RunCause::Change                        ? RunCause::Change
+                                                                           : cause;
+    for (const Action action : actions) {
+        if (!owed_.contains(action))
+            owed_ << action;
+    }
     next();
 }
 
@@ -37,21 +45,44 @@ void Monitor::next()
     if (stopped_)
         return;
     if (!running_ && runWaiting_) {
+        RunOrder order{*std::exchange(runWaiting_, std::nullopt), std::exchange(owed_, {}),
+                       checkCycle_.lastKnown(), checkCycle_.lookupProblem(),
+                       checkCycle_.addressFilePath()};
+        if (order.cause == RunCause::User) {
+            order.actions.clear();
+            for (const Action action : kActions) {
+                if (isTicked(model_.settings(), action))
+                    order.actions << action;
+            }
+        } else {
+            // A check during the last run saw as owed what that run has since delivered.
+            const QList<Action> due = deliveries_.due(model_.settings(), order.addresses,
+                                                      order.cause == RunCause::Change, now());
+            order.actions.removeIf([&due](Action action) { return !due.contains(action); });
+        }
         running_ = true;
-        runActions(*std::exchange(runWaiting_, std::nullopt), [this] {
+        runActions(order, [this] {
             running_ = false;
             ended();
         });
     }
     if (!checking_ && std::exchange(checkWaiting_, false)) {
         checking_ = true;
-        checkCycle_.check([this](bool changed) {
-            checking_ = false;
-            if (changed)
-                runWaiting_ = runWaiting_ == RunCause::User ? RunCause::User : RunCause::Change;
-            ended();
-        });
+        checkCycle_.check([this](bool changed) { checked(changed); });
     }
+}
+
+void Monitor::checked(bool changed)
+{
+    checking_ = false;
+    if (checkCycle_.lookupProblem().isEmpty()) {
+        deliveries_.forgetUnticked(model_.settings(), checkCycle_.lastKnown());
+        const QList<Action> owed =
+            deliveries_.due(model_.settings(), checkCycle_.lastKnown(), changed, now());
+        if (changed || !owed.isEmpty())
+            requestRun(changed ? RunCause::Change : RunCause::Retry, owed);
+    }
+    ended();
 }
 
 void Monitor::ended()

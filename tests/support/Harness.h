@@ -52,16 +52,24 @@ public:
         }
         app = std::make_unique<Application>();
         app->monitor().runActions = [this, actions = app->monitor().runActions](
-                                        RunCause cause, std::function<void()> done) {
+                                        const RunOrder& order, std::function<void()> done) {
             ++actionRuns;
             if (runActions)
-                actions(cause, std::move(done));
+                actions(order, std::move(done));
             else
                 done();
         };
         started = app->start();
         settle();
         return *app;
+    }
+
+    // Ends the run as the window's close box does, and starts anew in the same folder.
+    void restart()
+    {
+        app->requestShutdown();
+        app.reset();
+        start(false);
     }
 
     // Until nothing runs and nothing waits (a check, an action run), at most 20 s.
