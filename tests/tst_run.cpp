@@ -91,6 +91,8 @@ private slots:
         QTest::newRow("none") << QByteArrayList{"1.2.3.4"} << "192.168.0.5" << QByteArray();
         QTest::newRow("external") << QByteArrayList{"5.6.7.8\r\n"} << "192.168.0.5"
                                   << QByteArray("5.6.7.8,192.168.0.5");
+        QTest::newRow("provider's NAT") << QByteArrayList{"100.64.0.1"} << "192.168.0.5"
+                                        << QByteArray("100.64.0.1,192.168.0.5");
         QTest::newRow("internal gone") << QByteArrayList{"1.2.3.4"} << "" << QByteArray("1.2.3.4,");
         QTest::newRow("error page, then another")
             << QByteArrayList{"STATUS 500\nError", "STATUS 500\nError", "5.6.7.8"} << "192.168.0.5"
@@ -116,11 +118,21 @@ private slots:
             h.internal(internal);
             for (const QByteArray& answer : answers) {
                 h.echoPeer.answer(answer);
-                h.check();
+                h.app->checkNow();
+                QCOMPARE(h.ui().checkLabel->text(), "Checking the addresses…");
+                h.settle();
+                // Why the address is unknown, or what to know of it: in the tray's tip (which
+                // marks the icon for the first), the box's tip and under the addresses.
+                const AddressCheck& check = h.model().addressCheck();
+                const QString why = check.problem + check.notes.join("");
+                QCOMPARE(h.ui().checkLabel->text(),
+                         "Checked at 15:23:38" + (why.isEmpty() ? "" : ": " + why));
+                QVERIFY(h.ui().externalAddressEdit->toolTip().endsWith(why));
+                QVERIFY(h.app->tray().tip().endsWith(why));
                 if (h.model().addresses().external == "0.0.0.0") {
                     QCOMPARE(h.bytes("ip_office.txt"), kKnown);
-                    QCOMPARE(h.app->tray().tip(),
-                             "External IP: 0.0.0.0\r\nInternal IP: " + internal);
+                    QCOMPARE(h.app->tray().tip(), "External IP: 0.0.0.0\r\nInternal IP: " +
+                                                      internal + "\r\nExternal IP unknown: " + why);
                 }
             }
             QCOMPARE(h.bytes("ip_office.txt"),

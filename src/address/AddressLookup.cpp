@@ -6,6 +6,12 @@
 #include "platform/Download.h"
 #include "platform/Network.h"
 
+#include <QHostAddress>
+#include <QMap>
+
+#include <algorithm>
+#include <memory>
+
 namespace quillet {
 
 namespace {
@@ -25,29 +31,125 @@ QString trimmedAnswer(const QString& text)
     return text.mid(first, last - first);
 }
 
-} // namespace
+// Addresses that can be no one's on the internet: this network, loopback, link-local,
+// multicast and reserved (the broadcast address included).
+constexpr const char* kNoOnes[] = {"0.0.0.0/8", "127.0.0.0/8", "169.254.0.0/16", "224.0.0.0/4",
+                                   "240.0.0.0/4"};
+// Someone's, but not reachable from outside: private networks, the providers' shared NAT.
+constexpr const char* kBehindNat[] = {"10.0.0.0/8", "172.16.0.0/12", "192.168.0.0/16",
+                                      "100.64.0.0/10"};
 
-void lookUpExternalAddress(std::function<void(const Lookup&)> done)
+template <std::size_t N> bool isIn(const QString& address, const char* const (&ranges)[N])
+{
+    const QHostAddress host(address);
+    return std::any_of(std::begin(ranges), std::end(ranges), [&host](const char* range) {
+        return host.isInSubnet(QHostAddress::parseSubnet(QLatin1String(range)));
+    });
+}
+
+// One source's answer: an address, or why there is none.
+struct Answer {
+    QString source; // its host, or for a further page its URL without the scheme
+    QString address;
+    QString problem;
+};
+
+void ask(const QString& url, const QString& source, bool echoPage,
+         std::function<void(const Answer&)> done)
 {
     platform::DownloadRequest request;
-    request.url = toWindows1252(echoPageAddress());
+    request.url = toWindows1252(url);
     // Every lookup must reach the server, not a cache on the way.
     request.bypassCache = true;
     request.maxBytes = kMaxEchoAnswer;
     // A page on a host of both families answers the address it was asked over.
     request.family = platform::AddressFamily::IPv4;
-    platform::download(request, [done = std::move(done)](const platform::DownloadResult& result) {
+    platform::download(request, [source, echoPage,
+                                 done = std::move(done)](const platform::DownloadResult& result) {
         if (!result.ok)
-            return done({{}, QStringLiteral("Cannot reach %1: %2").arg(echoHost(), result.error)});
+            return done(
+                {source, {}, QStringLiteral("Cannot reach %1: %2").arg(source, result.error)});
         const QString answer = trimmedAnswer(fromWindows1252(result.body));
+        const QString who = echoPage ? QStringLiteral("The echo page") : source;
         if (!isIPv4Address(answer))
-            return done({{},
-                         QStringLiteral("The echo page answered something that is not an "
-                                        "address")});
-        if (answer == QLatin1String("0.0.0.0"))
-            return done({{}, QStringLiteral("The echo page answered 0.0.0.0")});
-        done({answer, {}});
+            return done(
+                {source, {}, who + QStringLiteral(" answered something that is not an address")});
+        if (isIn(answer, kNoOnes))
+            return done(
+                {source,
+                 {},
+                 QStringLiteral("%1 answered %2, which is no one's address").arg(who, answer)});
+        done({source, answer, {}});
     });
+}
+
+// "https://api.example/" as the tip names it: "api.example".
+QString sourceName(const QString& url)
+{
+    QString name = url.section(QStringLiteral("://"), 1);
+    if (name.endsWith(QLatin1Char('/')))
+        name.chop(1);
+    return name;
+}
+
+Lookup found(const QString& address, QStringList notes = {})
+{
+    if (isIn(address, kBehindNat))
+        notes << QStringLiteral("This computer sits behind another router or the provider's NAT: "
+                                "it cannot be reached from outside at %1")
+                     .arg(address);
+    return {address, {}, notes};
+}
+
+// Two sources at least agree, and no other address got as many answers.
+Lookup decided(const QList<Answer>& answers)
+{
+    QMap<QString, int> votes;
+    QStringList said;
+    for (const Answer& answer : answers) {
+        if (answer.address.isEmpty())
+            continue;
+        ++votes[answer.address];
+        said << QStringLiteral("%1 said %2").arg(answer.source, answer.address);
+    }
+    if (votes.isEmpty())
+        return {{}, answers.first().problem};
+    if (said.size() == 1) {
+        const auto only = std::find_if(answers.begin(), answers.end(), [](const Answer& answer) {
+            return !answer.address.isEmpty();
+        });
+        return found(only->address,
+                     {QStringLiteral("Unconfirmed: only %1 answered").arg(only->source)});
+    }
+    const int most = *std::max_element(votes.cbegin(), votes.cend());
+    if (most < 2 || votes.values().count(most) > 1)
+        return {{}, QStringLiteral("The sources disagree: ") + said.join(QStringLiteral(", "))};
+    return found(votes.key(most));
+}
+
+} // namespace
+
+void lookUpExternalAddress(const QString& lastKnown, std::function<void(const Lookup&)> done)
+{
+    ask(echoPageAddress(), echoHost(), true,
+        [lastKnown, done = std::move(done)](const Answer& first) {
+            const QStringList more = moreEchoPages();
+            if (more.isEmpty() || (!first.address.isEmpty() && first.address == lastKnown))
+                return done(first.address.isEmpty() ? Lookup{{}, first.problem}
+                                                    : found(first.address));
+            // Kept in the sources' order, so that the tip reads the same whoever answers first.
+            auto answers = std::make_shared<QList<Answer>>(more.size() + 1);
+            auto waiting = std::make_shared<qsizetype>(more.size());
+            answers->first() = first;
+            for (qsizetype i = 0; i < more.size(); ++i) {
+                ask(more.at(i), sourceName(more.at(i)), false,
+                    [answers, waiting, i, done](const Answer& answer) {
+                        (*answers)[i + 1] = answer;
+                        if (--*waiting == 0)
+                            done(decided(*answers));
+                    });
+            }
+        });
 }
 
 QString internalAddress()

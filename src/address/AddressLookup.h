@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -13,13 +14,20 @@ inline constexpr qint64 kMaxEchoAnswer = 64;
 struct Lookup {
     QString address; // empty when the lookup failed
     QString problem; // why, in a few words
+    // What the user should know of the address found: that one source alone vouches for it,
+    // that nobody outside reaches this computer at it.
+    QStringList notes = {};
 };
 
-// Looks up the external address as the echo page tells it, over IPv4, with blanks, tabs, CR
-// and LF at both ends removed, and hands it to `done` on the event loop. The lookup fails
-// without an answer, with an error status, or with an answer that is no dotted IPv4 address
-// (a captive portal's page, two lines, an IPv6 address) or is 0.0.0.0.
-void lookUpExternalAddress(std::function<void(const Lookup&)> done);
+// Looks up the external address, over IPv4, and hands it to `done` on the event loop. The
+// echo page is asked first, and alone while it answers `lastKnown`; when it answers another
+// address or fails, the further echo pages are asked at once, in parallel, and an address
+// counts only when at least two sources agree on it and no other got as many answers (one
+// source alone that answers is taken, noted as unconfirmed). An answer counts when it is
+// one dotted IPv4 address (blanks, tabs, CR and LF at both ends removed) that can be
+// someone's: not in 0/8, 127/8, 169.254/16, 224/4 or 240/4. Without further pages the echo
+// page alone decides.
+void lookUpExternalAddress(const QString& lastKnown, std::function<void(const Lookup&)> done);
 
 // The first IPv4 address of the first adapter that has a usable one, or empty text.
 QString internalAddress();

@@ -36,6 +36,13 @@ QString echoPageAddress()
            QStringLiteral("/getip_quillet_paidusers.php");
 }
 
+QStringList moreEchoPages()
+{
+    return platform::hookedOr(&platform::TestHooks::moreEchoPages, [] {
+        return QStringLiteral(QUILLET_ECHO_MORE).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    });
+}
+
 QString dynDnsDomain(const QString& host)
 {
     QString name = host;

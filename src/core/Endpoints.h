@@ -15,6 +15,8 @@ QStringList dynDnsServices();
 
 // "https://" (or "http://", as built) + echo host + the echo page's path.
 QString echoPageAddress();
+// The further echo pages, full URLs, that confirm a new address; none when built without.
+QStringList moreEchoPages();
 
 // The service's domain as the DynDNS check box names it: "members.dyndns.org" gives
 // "dyndns.org"; an address or a two-label name stays as it is (without a port).

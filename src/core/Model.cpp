@@ -52,6 +52,12 @@ void Model::appendTranscript(const QString& text)
     emit transcriptAppended(text);
 }
 
+void Model::setAddressCheck(const AddressCheck& check)
+{
+    addressCheck_ = check;
+    emit addressCheckChanged();
+}
+
 void Model::setRunning(bool running)
 {
     running_ = running;

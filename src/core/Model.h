@@ -20,6 +20,14 @@ struct StatusLine {
     QString toolTip;
 };
 
+// How the last check of the external address went, as the window and the tray tell it.
+struct AddressCheck {
+    bool underWay = false;
+    QString endedAt;   // "hh:mm:ss"; empty before the first check has ended
+    QString problem;   // why the external address is not known; empty when it is
+    QStringList notes; // what the user should know of the address found
+};
+
 // Everything the window shows and the user edits, kept whether a window exists or not:
 // every setting, the addresses, the computer's name, the four status lines, the e-mail's
 // transcript and whether an action run is under way. Whoever changes it says so through
@@ -36,6 +44,8 @@ public:
 
     const Addresses& addresses() const { return addresses_; }
     void setAddresses(const Addresses& addresses);
+    const AddressCheck& addressCheck() const { return addressCheck_; }
+    void setAddressCheck(const AddressCheck& check);
     QString hostName() const { return hostName_; }
     void setHostName(const QString& name);
 
@@ -67,6 +77,7 @@ signals:
     void settingsChanged();
     void settingsEdited();
     void addressesChanged();
+    void addressCheckChanged();
     void statusChanged(quillet::Action action);
     void transcriptAppended(const QString& text); // empty text: cleared
     void runningChanged(bool running);
@@ -77,6 +88,7 @@ private:
 
     Settings settings_;
     Addresses addresses_;
+    AddressCheck addressCheck_;
     QString hostName_;
     std::array<StatusLine, kActions.size()> status_;
     QString transcript_;

@@ -84,32 +84,38 @@ void CheckCycle::writeAddressFile(const Addresses& addresses)
 
 void CheckCycle::check(std::function<void(bool changed)> done)
 {
-    lookUpExternalAddress([this, done = std::move(done)](const Lookup& lookup) {
-        const QString internal = trimBlanks(internalAddress());
-        lookupProblem_ = lookup.problem;
-        if (lookup.address.isEmpty()) {
-            // An outage: shown, but the addresses later checks compare with stay those of the
-            // last check that knew its address, so a change across the outage is still seen.
-            model_.setAddresses({kUnknownAddress, internal});
-            return done(false);
-        }
-        const Addresses now{lookup.address, internal};
-        model_.setAddresses(now);
-        if (trimBlanks(model_.settings().addressFileName).isEmpty()) {
-            Settings settings = model_.settings();
-            settings.addressFileName = kDefaultAddressFileName;
-            model_.setSettings(settings);
-        }
-        useAddressFileName(model_.settings().addressFileName);
-        writeAddressFile(now);
-        // Against the last known addresses; "0.0.0.0" there (an address file an older version
-        // wrote during an outage) is no address, and the real one is a change.
-        const bool changed = now != lastKnown_;
-        if (changed)
-            appendToChangeLog(changeLogLine(nowStamp(), lastKnown_, now));
-        lastKnown_ = now;
-        done(changed);
-    });
+    AddressCheck shown = model_.addressCheck();
+    shown.underWay = true;
+    model_.setAddressCheck(shown);
+    lookUpExternalAddress(
+        lastKnown_.external, [this, done = std::move(done)](const Lookup& lookup) {
+            const QString internal = trimBlanks(internalAddress());
+            lookupProblem_ = lookup.problem;
+            model_.setAddressCheck(
+                {false, now().toString(QStringLiteral("hh:mm:ss")), lookup.problem, lookup.notes});
+            if (lookup.address.isEmpty()) {
+                // An outage: shown, but the addresses later checks compare with stay those of the
+                // last check that knew its address, so a change across the outage is still seen.
+                model_.setAddresses({kUnknownAddress, internal});
+                return done(false);
+            }
+            const Addresses now{lookup.address, internal};
+            model_.setAddresses(now);
+            if (trimBlanks(model_.settings().addressFileName).isEmpty()) {
+                Settings settings = model_.settings();
+                settings.addressFileName = kDefaultAddressFileName;
+                model_.setSettings(settings);
+            }
+            useAddressFileName(model_.settings().addressFileName);
+            writeAddressFile(now);
+            // Against the last known addresses; "0.0.0.0" there (an address file an older version
+            // wrote during an outage) is no address, and the real one is a change.
+            const bool changed = now != lastKnown_;
+            if (changed)
+                appendToChangeLog(changeLogLine(nowStamp(), lastKnown_, now));
+            lastKnown_ = now;
+            done(changed);
+        });
 }
 
 } // namespace quillet

@@ -75,6 +75,8 @@ inline QString errorText(CURL* c, CURLcode code, const char* buffer)
     curl_easy_getinfo(c, CURLINFO_OS_ERRNO, &osError);
     if (code == CURLE_COULDNT_CONNECT && osError != 0)
         return QString::fromLocal8Bit(std::strerror(static_cast<int>(osError)));
+    if (code == CURLE_COULDNT_RESOLVE_HOST) // libcurl's own words repeat the host
+        return QStringLiteral("Could not resolve the host");
     if (code == CURLE_PEER_FAILED_VERIFICATION)
         return certificateProblem(QString::fromLocal8Bit(buffer));
     if (code == CURLE_ABORTED_BY_CALLBACK && shutdownRequested())

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -23,7 +24,8 @@ public:
     std::optional<QList<Adapter>> adapters;
     std::optional<QString> hostName;
     std::optional<QDateTime> now;
-    std::optional<QString> echoHost; // host or host:port of the echo page
+    std::optional<QString> echoHost;          // host or host:port of the echo page
+    std::optional<QStringList> moreEchoPages; // full URLs
     std::optional<TransferTimeouts> transferTimeouts;
     std::optional<TrayPresence> trayPresence;
     // A prompt answered without being shown; empty text is a cancelled one.

@@ -41,6 +41,7 @@ MainWindow::MainWindow(Model& model, QWidget* parent)
     ui_->setupUi(this);
     settingsPanel_ = new SettingsPanel(*ui_, this);
     ui_->problemLabel->hide();
+    externalTip_ = ui_->externalAddressEdit->toolTip();
     setMakerLink({});
     // What only this computer and this build know.
     ui_->fileNameEdit->setToolTip(fileNameTip());
@@ -101,6 +102,7 @@ void MainWindow::bindModel()
 {
     settingsPanel_->show(model_.settings());
     showAddresses();
+    showAddressCheck();
     for (const Action action : kActions)
         showStatus(action);
     appendTranscript(model_.transcript());
@@ -113,6 +115,7 @@ void MainWindow::bindModel()
     connect(settingsPanel_, &SettingsPanel::edited, this,
             [this] { model_.editSettings(settingsPanel_->settings()); });
     connect(&model_, &Model::addressesChanged, this, &MainWindow::showAddresses);
+    connect(&model_, &Model::addressCheckChanged, this, &MainWindow::showAddressCheck);
     connect(&model_, &Model::statusChanged, this, &MainWindow::showStatus);
     connect(&model_, &Model::transcriptAppended, this, [this](const QString& text) {
         if (text.isEmpty())
@@ -144,6 +147,29 @@ void MainWindow::showAddresses()
     ui_->externalAddressEdit->setText(model_.addresses().external);
     ui_->internalAddressEdit->setText(model_.addresses().internal);
     ui_->computerName->setText(model_.hostName());
+}
+
+// Under the addresses: a check under way, or when the last ended and what the user should
+// know of it; why the external address is not known in red.
+void MainWindow::showAddressCheck()
+{
+    const AddressCheck& check = model_.addressCheck();
+    const QString why =
+        check.problem.isEmpty() ? check.notes.join(QLatin1Char('\n')) : check.problem;
+    QString text;
+    if (check.underWay)
+        text = QStringLiteral("Checking the addresses…");
+    else if (!check.endedAt.isEmpty())
+        text = QStringLiteral("Checked at ") + check.endedAt +
+               (why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+    ui_->checkLabel->setText(text);
+    QPalette palette = ui_->checkLabel->palette();
+    palette.setColor(QPalette::WindowText, !check.underWay && !check.problem.isEmpty()
+                                               ? kFailureColour
+                                               : this->palette().color(QPalette::WindowText));
+    ui_->checkLabel->setPalette(palette);
+    ui_->externalAddressEdit->setToolTip(why.isEmpty() ? externalTip_
+                                                       : externalTip_ + QLatin1Char('\n') + why);
 }
 
 void MainWindow::showStatus(Action action)

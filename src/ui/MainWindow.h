@@ -48,6 +48,7 @@ protected:
 private:
     void bindModel();
     void showAddresses();
+    void showAddressCheck();
     void showStatus(Action action);
     void showProblems();
     void appendTranscript(const QString& text);
@@ -58,6 +59,7 @@ private:
     Model& model_;
     std::unique_ptr<Ui::MainWindow> ui_;
     SettingsPanel* settingsPanel_;
+    QString externalTip_; // the External IP box's own tip, before what the check adds
     QString makerUrl_;
 };
 

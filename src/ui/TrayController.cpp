@@ -40,6 +40,7 @@ TrayController::TrayController(Model& model, std::function<MainWindow*()> buildW
 {
     connect(&model_, &Model::addressesChanged, this, &TrayController::updateTip);
     connect(&model_, &Model::noticesChanged, this, &TrayController::updateTip);
+    connect(&model_, &Model::addressCheckChanged, this, &TrayController::updateTip);
     const platform::TrayPresence presence = platform::trayPresence();
     if (presence == platform::TrayPresence::Headless)
         return;
@@ -103,11 +104,16 @@ bool TrayController::eventFilter(QObject* watched, QEvent* event)
 
 void TrayController::updateTip()
 {
-    tip_ = trayTipText(model_.addresses().external, model_.addresses().internal);
+    const AddressCheck& check = model_.addressCheck();
+    tip_ = (QStringList{trayTipText(model_.addresses().external, model_.addresses().internal)} +
+            check.notes)
+               .join(QStringLiteral("\r\n"));
     const QStringList failed = model_.failedActions();
     QStringList lines = model_.problems();
     if (!failed.isEmpty())
         lines.prepend(QStringLiteral("Failed: ") + failed.join(QStringLiteral(", ")));
+    if (!check.problem.isEmpty())
+        lines.prepend(QStringLiteral("External IP unknown: ") + check.problem);
     alert_ = lines.join(QStringLiteral("\r\n"));
     if (icon_) {
         icon_->setTip(tip());

@@ -148,6 +148,7 @@ int fileMode(const QString& path)
 Hooks::Hooks()
 {
     now = QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38));
+    moreEchoPages = QStringList(); // never the build's public pages
     platform::setTestHooks(this);
 }
 

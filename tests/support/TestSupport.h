@@ -67,8 +67,12 @@ private:
 class HttpPeer : public ScriptPeer {
 public:
     explicit HttpPeer(const QString& cert = {});
-    // What the next requests get: the body with status 200; a first line "STATUS n" sets n.
-    void answer(const QByteArray& body) { writeAll(file("body"), body); }
+    // What the next requests get (at "/x" alone when `at` is ".x"): the body with status 200;
+    // a first line "STATUS n" sets n.
+    void answer(const QByteArray& body, const QString& at = {})
+    {
+        writeAll(file("body") + at, body);
+    }
     // Every request so far (method, path, headers, t).
     QList<QVariantMap> requests() const { return logged("requests.jsonl"); }
 };

@@ -31,7 +31,9 @@ class HttpHandler(http.server.BaseHTTPRequestHandler):
         args = self.server.args
         headers = {name.lower(): value for name, value in self.headers.items()}
         log_json(args.log_file, {"method": "GET", "path": self.path, "headers": headers})
-        with open(args.body_file, "rb") as f:
+        # "/a" gets body.a when a test set one: several sources on one server.
+        own = args.body_file + "." + self.path.split("?")[0].strip("/")
+        with open(own if os.path.isfile(own) else args.body_file, "rb") as f:
             status, location, body = 200, None, f.read()
         if body.startswith(b"STATUS "):
             first, _, body = body.partition(b"\n")
