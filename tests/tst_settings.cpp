@@ -9,19 +9,15 @@
 #include "core/Model.h"
 #include "core/Windows1252.h"
 #include "platform/Autostart.h"
-#include "platform/Paths.h"
 #include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
 
-#include <QLocale>
 #include <QtTest>
 
 #include <pwd.h>
 
 using namespace quillet;
 using Kept = SettingsStore::Outcome;
-
-Q_DECLARE_METATYPE(quillet::SettingsStore::Outcome)
 
 namespace {
 // The 25 lines of a file, in the order the file keeps them.
@@ -36,40 +32,40 @@ QByteArray joined(const QList<QByteArray>& lines, const QByteArray& end = "\r\n"
 {
     return lines.join(end) + end;
 }
-
-Settings parsed(const QByteArray& bytes)
-{
-    return parseSettings(bytes).settings;
-}
 } // namespace
 
 class TestSettings : public QObject {
     Q_OBJECT
-    QTemporaryDir dir;
 
 private slots:
     void cleanup() { QLocale::setDefault(QLocale::system()); }
 
-    void codePageAndDates()
+    // The code page, dates whatever the locale, and box values.
+    void values()
     {
         QCOMPARE(fromWindows1252("\x80\x92\x9f\xe9\x81"),
                  QStringLiteral(u"\u20AC\u2019\u0178\u00E9\u0081"));
         // Outside the code page: one "?" for each character, even beyond the basic plane.
-        QCOMPARE(toWindows1252(QStringLiteral(u"\u20AC\u00E9\u4E2D\U0001F600")),
-                 QByteArray("\x80\xe9??"));
+        QCOMPARE(toWindows1252(QStringLiteral(u"\u20AC\u00E9\u4E2D\U0001F600")), "\x80\xe9??");
         // Arabic-Indic digits or Arabic names would show any formatting that follows the locale.
-        QLocale::setDefault(QLocale(QStringLiteral("ar_EG")));
+        QLocale::setDefault(QLocale("ar_EG"));
         test::Hooks hooks;
         hooks.now = QDateTime(QDate(2024, 12, 31), QTime(5, 6, 7));
-        QCOMPARE(nowStamp(), QStringLiteral("12-31-2024 05:06:07"));
+        QCOMPARE(nowStamp(), "12-31-2024 05:06:07");
         QVERIFY(rfc5322DateTime(*hooks.now).startsWith("Tue, 31 Dec 2024 05:06:07 "));
+        const QList<std::pair<const char*, int>> rows = {
+            // -1: no valid box value
+            {" 1 ", 1}, {"1.0", 1},  {"", 0},      {"yes", 0},    {" 2 ", 2},
+            {"0.5", 0}, {"1.5", 2},  {" 1 x", 1},  {"1e-400", 0}, {"5", -1},
+            {"-1", -1}, {"1e1", -1}, {"1e400", -1}};
+        for (const auto& [line, expected] : rows)
+            QVERIFY2(parseCheckValue(line).value_or(-1) == expected, line);
     }
 
     // Whatever wrote the file, the lines come back as written and none shifts: texts lose
-    // their blanks at both ends only; an older file's 21 lines give the defaults for the rest,
-    // as a box line does that is blank; a newer one's later lines stay. A setting that
-    // Windows-1252 cannot hold makes the file UTF-8 after a byte-order mark, and such a file
-    // reads back.
+    // their blanks at both ends only; an older file's 21 lines, like a blank box line, give the
+    // defaults; a newer one's later lines stay. A setting Windows-1252 cannot hold makes the
+    // file UTF-8 after a byte-order mark, which reads back.
     void linesRoundTrip_data()
     {
         QTest::addColumn<QByteArray>("content");
@@ -78,7 +74,6 @@ private slots:
         trimmed[1] = "me@example.net";
         trimmed[7] = "pass word";
         const QByteArray all = joined(trimmed);
-        QTest::newRow("CR LF") << joined(kLines) << all;
         QTest::newRow("LF, none after the last") << joined(kLines, "\n").chopped(1) << all;
         QTest::newRow("LF CR") << joined(kLines, "\n\r") << all;
         QTest::newRow("CR CR LF") << joined(kLines, "\r\r\n") << all;
@@ -104,19 +99,8 @@ private slots:
         QVERIFY(readsAsSettings(content));
         // A line break typed into a box must not shift the lines after it.
         Settings broken = file.settings;
-        broken.email.server = QStringLiteral("a\r\nb\nc");
+        broken.email.server = "a\r\nb\nc";
         QCOMPARE(settingsText(broken).count("\r\n"), kSettingLines);
-    }
-
-    void checkValues()
-    {
-        const QList<std::pair<const char*, int>> rows = {
-            // -1: no valid box value
-            {" 1 ", 1}, {"1.0", 1},  {"", 0},      {"yes", 0},    {" 2 ", 2},
-            {"0.5", 0}, {"1.5", 2},  {" 1 x", 1},  {"1e-400", 0}, {"5", -1},
-            {"-1", -1}, {"1e1", -1}, {"1e400", -1}};
-        for (const auto& [line, expected] : rows)
-            QVERIFY2(parseCheckValue(QString::fromLatin1(line)).value_or(-1) == expected, line);
     }
 
     // A file is never replaced before its content is kept whole, and no copy overwrites an
@@ -167,29 +151,22 @@ private slots:
             QCOMPARE(test::readAll(keptIn.isEmpty() ? config : config + keptIn), content);
         for (const QString& copy : taken)
             QCOMPARE(test::readAll(config + copy), "earlier");
-        const QString target =
-            outcome == Kept::Kept
-                ? config + (taken.contains(".unsaved") ? ".unsaved.2" : ".unsaved")
-                : config;
+        QString target = config;
+        if (outcome == Kept::Kept)
+            target += taken.contains(".unsaved") ? ".unsaved.2" : ".unsaved";
         QCOMPARE(test::readAll(target).count("\r\n"), kSettingLines);
         QCOMPARE(test::fileMode(target), 0600);
     }
 
-    // A folder is Quillet's own only when its config.txt reads as Quillet's; a HOME that is
-    // unset or relative comes from the password database.
-    void foldersAreOurOwn()
-    {
-        QVERIFY(!readsAsSettings("[general]\nname=x\n\n\n\n[window]\nwidth=3\n"));
-        qputenv("HOME", "");
-        qunsetenv("XDG_CONFIG_HOME");
-        QCOMPARE(platform::userConfigFolder(),
-                 QString::fromLocal8Bit(::getpwuid(::getuid())->pw_dir) + "/.config");
-    }
-
     // "Start at login" is this copy's only where the entry names this program and no desktop
-    // disabled it; another copy's entry is left alone.
+    // disabled it; another copy's entry is left alone. The entry, as every config folder, is
+    // under the password database's home when HOME is unset or relative.
     void autostartEntryIsThisCopys()
     {
+        qputenv("HOME", "");
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(platform::autostartFile(), QString::fromLocal8Bit(::getpwuid(::getuid())->pw_dir) +
+                                                "/.config/autostart/quillet.desktop");
         QTemporaryDir home;
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.path()));
         QString error;
@@ -215,19 +192,17 @@ private slots:
         QList<QByteArray> lines = kLines;
         lines[0] = " 0 ";
         Model model;
-        model.setSettings(parsed(joined(lines)));
+        model.setSettings(parseSettings(joined(lines)).settings);
         MainWindow window(model);
         const Ui::MainWindow& ui = window.ui();
         QVERIFY(!ui.smtpUserEdit->isEnabled() && !ui.authenticateCheck->isEnabled());
         QVERIFY(ui.dynDnsHostEdit->isEnabled() && !ui.ftpServerEdit->isEnabled());
         ui.sendEmailCheck->click();
         QVERIFY(ui.smtpUserEdit->isEnabled() && ui.smtpPasswordEdit->isEnabled());
-        // Every setting went into its control and came back: a box the window dropped or
-        // swapped would show here.
-        QCOMPARE(settingsText(model.settings()), settingsText([&] {
-                     lines[0] = " 1 ";
-                     return parsed(joined(lines));
-                 }()));
+        // Every setting went into its control and back: a box dropped or swapped would show.
+        lines[0] = " 1 ";
+        QCOMPARE(settingsText(model.settings()),
+                 settingsText(parseSettings(joined(lines)).settings));
     }
 };
 
