@@ -34,7 +34,7 @@ fi
 generator=()
 [[ -f "$build/CMakeCache.txt" ]] || generator=(-G Ninja)
 cmake -S . -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=ON \
-    -DQUILLET_ECHO_HOST="127.0.0.1:$port" -DQUILLET_ECHO_MORE= -DQUILLET_ECHO_HTTPS=OFF >/dev/null
+    -DQUILLET_ECHO_HOST="127.0.0.1:$port" -DQUILLET_ECHO_MORE= -DQUILLET_ECHO6_MORE= -DQUILLET_ECHO_HTTPS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" \
     --target quillet quillet_bare quillet_bench quillet_bench_inprocess
 

@@ -21,7 +21,7 @@ echo "== layers"
 echo "== test/product lines"
 ./scripts/line_count.sh
 
-loopback=(-DQUILLET_ECHO_HOST=127.0.0.1:9 -DQUILLET_ECHO_MORE= -DQUILLET_ECHO_HTTPS=OFF -DQUILLET_DYNDNS_HOST=127.0.0.1:9)
+loopback=(-DQUILLET_ECHO_HOST=127.0.0.1:9 -DQUILLET_ECHO_MORE= -DQUILLET_ECHO6_HOST=[::1]:9 -DQUILLET_ECHO6_MORE= -DQUILLET_ECHO_HTTPS=OFF -DQUILLET_DYNDNS_HOST=127.0.0.1:9)
 jobs=$(nproc)
 
 echo "== normal build"

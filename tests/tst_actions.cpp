@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include "actions/DynDnsUpdate.h"
 #include "core/Model.h"
 #include "monitor/ActionRunner.h"
 #include "monitor/Deliveries.h"
@@ -28,6 +29,7 @@ struct HttpCase {
     QString path;    // of the request; empty: the action fails
     QString tip;
     QByteArray answer = "good 10.1.2.3\r\nnochg 10.1.2.3";
+    bool ipv6 = false; // IPv6 watched
 };
 
 } // namespace
@@ -58,7 +60,12 @@ class TestActions : public QObject {
         for (const Action action : kActions)
             if (isTicked(s, action))
                 ticked << action;
-        runner.run({cause, ticked, {"10.1.2.3", "192.168.0.5"}, {}, addressFile}, [] {});
+        runner.run({cause,
+                    ticked,
+                    {"10.1.2.3", "192.168.0.5", "2001:db8::7", "2001:db8::5"},
+                    {},
+                    addressFile},
+                   [] {});
         QTRY_VERIFY_WITH_TIMEOUT(!model.running(), 20000);
         QVERIFY2(heart.gap < 500, qPrintable(QString::number(heart.gap)));
     }
@@ -141,6 +148,10 @@ private slots:
                             "good 10.1.2.3\nnochg 10.1.2.3");
         test::row<HttpCase>("DynDNS over HTTPS", true, "ca.pem", "a.example",
                             query.arg("a.example"), "good 10.1.2.3\nnochg 10.1.2.3");
+        test::row<HttpCase>(
+            "DynDNS, IPv6 watched", true, "", "a.example",
+            QString(query).replace("10.1.2.3", "10.1.2.3,2001:db8::7").arg("a.example"), "good",
+            "good", true);
         // Every line of the answer counts; one without an update code is no success.
         const auto refused = [](const char* name, const char* answer, const char* tip) {
             test::row<HttpCase>(name, true, "", "a.example,b.example", "", tip, answer);
@@ -157,6 +168,10 @@ private slots:
         test::row<HttpCase>("URL", false, "", "http://%1/u p?ip=$EXTIP$&lan=$INTIP$&low=$extip$",
                             "/u%20p?ip=10.1.2.3&lan=192.168.0.5&low=$extip$",
                             QString::fromUtf8("ok\r\n\u20ac\u00ff"), "ok\r\n\x80\xff");
+        test::row<HttpCase>("URL, IPv6 watched", false, "", "http://%1/?$EXTIP6$&$INTIP6$",
+                            "/?2001:db8::7&2001:db8::5", "ok", "ok", true);
+        test::row<HttpCase>("URL, IPv6 not watched", false, "", "http://%1/?$EXTIP6$", "",
+                            "The external IPv6 address is not known: tick \"Also watch IPv6\"");
         test::row<HttpCase>(
             "URL over HTTPS, another CA", false, "other-ca.pem", "https://%1/", "",
             "Couldn't access URL\ncertificate not trusted: issued by an unknown authority");
@@ -179,11 +194,13 @@ private slots:
         s.url.url = QString(c.text).replace("%1", peer.hostPort());
         s.dynDns.service = peer.hostPort();
         s.dynDns.https = !c.trusted.isEmpty();
+        s.watchIPv6 = c.ipv6;
         run();
         const StatusLine& status = model.status(c.dynDns ? Action::DynDns : Action::Url);
         QCOMPARE(status.success, !c.path.isEmpty());
         QVERIFY2(status.toolTip.startsWith(c.tip), qPrintable(status.toolTip));
-        QCOMPARE(peer.requests().size() - before, c.trusted == "other-ca.pem" ? 0 : 1);
+        QCOMPARE(peer.requests().size() - before,
+                 c.trusted == "other-ca.pem" || c.tip.startsWith("The external") ? 0 : 1);
         if (c.path.isEmpty())
             return;
         const QList<QVariantMap> requests = peer.requests().mid(before);
@@ -191,6 +208,14 @@ private slots:
         if (c.dynDns) // the password as it is, never in the URL where "@:/#" would end it early
             QCOMPARE(test::header(requests[0], "authorization"),
                      "Basic " + QByteArray("user:p@ss:/#word").toBase64());
+    }
+
+    // Where the service documents "myipv6", the IPv6 address goes there.
+    void dynDnsQueryNamesIPv6Apart()
+    {
+        QCOMPARE(dynDnsQuery("a.example", "10.1.2.3", "2001:db8::7", true),
+                 "system=dyndns&hostname=a.example&myip=10.1.2.3&myipv6=2001:db8::7&wildcard=NOCHG"
+                 "&mx=NOCHG&backmx=NOCHG&offline=NO");
     }
 
     // A refusal on any line that must not be repeated holds a change's update until the user

@@ -15,14 +15,13 @@ using platform::Adapter;
 using test::header;
 
 namespace {
-// What one lookup found, the echo page served at `port`: its address and what it notes, or
-// why there is none.
-QString lookUp(test::Hooks& hooks, quint16 port, const QString& host = "127.0.0.1",
-               const QString& lastKnown = {})
+using LookUp = void (*)(const QString&, std::function<void(const Lookup&)>);
+// What one lookup of the hooked echo pages found: its address and what it notes, or why there
+// is none.
+QString lookUp(LookUp lookUp = lookUpExternalAddress, const QString& lastKnown = {})
 {
-    hooks.echoHost = QStringLiteral("%1:%2").arg(host).arg(port);
     std::optional<Lookup> found;
-    lookUpExternalAddress(lastKnown, [&found](const Lookup& lookup) { found = lookup; });
+    lookUp(lastKnown, [&found](const Lookup& lookup) { found = lookup; });
     (void)QTest::qWaitFor([&found] { return found.has_value(); }, 20000);
     const Lookup lookup = found.value_or(Lookup{});
     return (QStringList{lookup.address.isEmpty() ? lookup.problem : lookup.address} + lookup.notes)
@@ -82,7 +81,8 @@ private slots:
         const qsizetype before = peer.requests().size();
         QElapsedTimer clock;
         clock.start();
-        const QString found = lookUp(hooks, port);
+        hooks.echoHost = QStringLiteral("127.0.0.1:%1").arg(port);
+        const QString found = lookUp();
         QVERIFY2(clock.elapsed() < 5000, qPrintable(QString::number(clock.elapsed())));
         QVERIFY2(found == expected ||
                      (expected.contains(' ') && found.startsWith(expected.arg(port))),
@@ -140,13 +140,15 @@ private slots:
         }
         hooks.moreEchoPages = more.mid(1);
         const qsizetype before = peer.requests().size();
-        const QString found = lookUp(hooks, peer.port(), "127.0.0.1", "1.2.3.4");
+        hooks.echoHost = peer.hostPort();
+        const QString found = lookUp(lookUpExternalAddress, "1.2.3.4");
         hooks.moreEchoPages = QStringList();
         QVERIFY2(found.startsWith(expected.arg(peer.port())), qPrintable(found));
         QCOMPARE(peer.requests().size() - before, requests);
     }
 
-    // On a host of both families the page is asked over IPv4: at an IPv6 address, never.
+    // On a host of both families each page is asked over its own family: the IPv4 one
+    // answers the loopback's IPv4 address, the IPv6 one its IPv6 address (neither anyone's).
     void shippedEchoPage()
     {
         const quint16 port = test::unusedPort();
@@ -154,23 +156,54 @@ private slots:
         QVERIFY(server.start(QStringLiteral("/usr/bin/php"),
                              {"-S", QStringLiteral("[::]:%1").arg(port), "-t", QUILLET_SERVER_DIR},
                              port));
-        QCOMPARE(lookUp(hooks, port),
-                 "The echo page answered 127.0.0.1, which is no one's address");
-        const QString v6 = lookUp(hooks, port, "[::1]");
-        QVERIFY2(v6.startsWith("Cannot reach [::1]"), qPrintable(v6));
+        hooks.echoHost = hooks.echo6Host = QStringLiteral("localhost:%1").arg(port);
+        QCOMPARE(lookUp(), "The echo page answered 127.0.0.1, which is no one's address");
+        QCOMPARE(lookUp(lookUpExternalIPv6Address),
+                 "The IPv6 echo page answered ::1, which is no one's address");
+        hooks.echoHost = QStringLiteral("[::1]:%1").arg(port); // never over IPv6
+        QVERIFY(lookUp().startsWith("Cannot reach [::1]"));
     }
 
-    // The first adapter with a usable address that is no loopback, in the platform's order.
+    // Over IPv6 one IPv6 address, in its usual form, is the answer; another family's, a
+    // scoped one, or one nobody is reached at is none.
+    void externalIPv6()
+    {
+        test::HttpPeer peer6({}, "::1");
+        QVERIFY(peer6.ok());
+        hooks.echo6Host = peer6.hostPort();
+        const QString no = "The IPv6 echo page answered something that is not an IPv6 address";
+        QList<std::pair<QByteArray, QString>> rows = {
+            {" 2001:DB8:0:0::7\r\n", "2001:db8::7"}, {"1.2.3.4", no}, {"fe80::1%eth0", no}};
+        for (const char* noOnes : {"fe80::1", "::1", "ff02::1", "::", "::ffff:1.2.3.4"})
+            rows.append({noOnes, QStringLiteral("The IPv6 echo page answered %1, which is no "
+                                                "one's address")
+                                     .arg(noOnes)});
+        for (const auto& [answer, expected] : rows) {
+            peer6.answer(answer);
+            QCOMPARE(lookUp(lookUpExternalIPv6Address), expected);
+        }
+    }
+
+    // The first adapter with a usable address that is no loopback, in the platform's order;
+    // for IPv6 a global one, stable before temporary.
     void internalIp()
     {
-        const Adapter lo{QStringLiteral("lo"), QStringLiteral("10.9.9.9"), true};
-        const Adapter eth{QStringLiteral("eth0"), QStringLiteral("192.168.1.20"), false};
-        const Adapter none{QStringLiteral("eth1"), QStringLiteral("0.0.0.0"), false};
-        const Adapter wlan{QStringLiteral("wlan0"), QStringLiteral("10.1.2.3"), false};
+        const Adapter lo{"lo", "10.9.9.9", true, {{"2001:db8::99", false}}};
+        const Adapter eth{"eth0",
+                          "192.168.1.20",
+                          false,
+                          {{"fe80::1", false},
+                           {"fd00::5", false},
+                           {"2001:db8::9", true},
+                           {"2001:db8::5", false}}};
+        const Adapter none{"eth1", "0.0.0.0", false};
+        const Adapter wlan{"wlan0", "10.1.2.3", false, {{"2001:db8::a", true}}};
         for (const auto& [adapters, expected] : QList<std::pair<QList<Adapter>, QString>>{
-                 {{lo, none, eth, wlan}, "192.168.1.20"}, {{wlan, eth}, "10.1.2.3"}, {{lo}, ""}}) {
+                 {{lo, none, eth, wlan}, "192.168.1.20 2001:db8::5"},
+                 {{wlan, eth}, "10.1.2.3 2001:db8::a"},
+                 {{lo}, " "}}) {
             hooks.adapters = adapters;
-            QCOMPARE(internalAddress(), expected);
+            QCOMPARE(internalAddress() + " " + internalIPv6Address(), expected);
         }
     }
 };

@@ -83,7 +83,7 @@ private slots:
         QCOMPARE(end(*fourth, SIGHUP), 0);
         QCOMPARE(test::fileMode(settings), 0700);
         QCOMPARE(test::fileMode(root.filePath("home/.local/share/quillet")), 0700);
-        QCOMPARE(test::readAll(settings + "/config.txt").count("\r\n"), 25);
+        QCOMPARE(test::readAll(settings + "/config.txt").count("\r\n"), 26);
     }
 
     // Beside the program, a config.txt that cannot be loaded whole is left as it is (the
@@ -113,7 +113,7 @@ private slots:
         if (settingsIn.isEmpty())
             QVERIFY(quillet->readAllStandardError().endsWith("; not starting\n"));
         else
-            QCOMPARE(test::readAll(dir.filePath(settingsIn)).count("\r\n"), 25);
+            QCOMPARE(test::readAll(dir.filePath(settingsIn)).count("\r\n"), 26);
     }
 
     // A portable folder that cannot be written (here a read-only file system, which only root

@@ -374,6 +374,49 @@ private slots:
         QVERIFY(h.settle() && !service.hasPendingConnections());
     }
 
+    // IPv6 once ticked (the older settings file here leaves it unticked, and nothing is asked
+    // over IPv6): looked up at [::1], kept in the address file's lines 3 and 4, logged after
+    // the IPv4 pair, in the tray's tip and the e-mail. The first IPv6 address seen is a
+    // change, as is one of IPv6 alone; an outage keeps the last one.
+    void ipv6IsWatchedOnceTicked()
+    {
+        test::HttpPeer echo6({}, "::1");
+        test::SmtpPeer smtp({}, {});
+        QVERIFY(echo6.ok() && smtp.ok());
+        Harness h(echo);
+        h.echo6Host = echo6.hostPort();
+        h.adapters = QList<platform::Adapter>{
+            {"eth0", "192.168.0.5", false, {{"2001:db8::9", true}, {"2001:db8::5", false}}}};
+        h.runActions = true;
+        h.start();
+        h.check();
+        QCOMPARE(echo6.requests().size(), 0);
+        h.edit([&](Settings& s) {
+            s.watchIPv6 = s.email.enabled = true;
+            s.email.server = "127.0.0.1";
+            s.email.port = smtp.port();
+        });
+        const QByteArray same = "1.2.3.4,192.168.0.5 changed to 1.2.3.4,192.168.0.5; ";
+        QByteArray log;
+        for (const auto& [answer, kept, change] :
+             QList<std::tuple<QByteArray, QByteArray, QByteArray>>{
+                 {"2001:db8::7", "2001:db8::7", ", changed to 2001:db8::7,2001:db8::5"},
+                 {"2001:db8::8", "2001:db8::8",
+                  "2001:db8::7,2001:db8::5 changed to 2001:db8::8,2001:db8::5"},
+                 {"STATUS 500\n", "2001:db8::8", ""}}) {
+            echo6.answer(answer);
+            h.check();
+            log += change.isEmpty() ? "" : logLine(same + change);
+            QCOMPARE(h.bytes("ipchange.log"), log);
+            QCOMPARE(h.bytes("ip_office.txt"), kKnown + kept + "\r\n2001:db8::5\r\n");
+            QVERIFY(h.app->tray().tip().split("\r\n").contains(
+                "External IPv6: " + (change.isEmpty() ? "unknown" : kept)));
+            QVERIFY(smtp.mails().endsWith("External IPv6: " + kept +
+                                          "\r\nInternal IPv6: 2001:db8::5\r\n"));
+        }
+        QVERIFY(h.app->tray().tip().contains("\r\nExternal IPv6 unknown: Cannot reach [::1]:"));
+    }
+
     // Every ticked action in order: e-mail (its server never answers), FTP, DynDNS, URL. A run
     // ends when all have, the e-mail included; the button runs them without a lookup.
     void changeRunsEveryTickedActionInOrder()

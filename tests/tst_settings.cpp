@@ -20,12 +20,12 @@ using namespace quillet;
 using Kept = SettingsStore::Outcome;
 
 namespace {
-// The 25 lines of a file, in the order the file keeps them.
+// The 26 lines of a file, in the order the file keeps them.
 const QList<QByteArray> kLines =
     QByteArray(" 1 |  me@example.net |smtp.example.net|2525|from@example.net| 1 |mailer| pass word "
                "| 0 |ip_office.txt|ftp.example.net|2121|ftpuser|p\x80\x81\xe9\xff|/incoming/| 1 |"
                "dduser|ddpass|home.example.net| 0 |http://example.net/?ip=$EXTIP$| 2 | 1 |"
-               "dynupdate.no-ip.com:8245| 0 ")
+               "dynupdate.no-ip.com:8245| 0 | 1 ")
         .split('|');
 
 QByteArray joined(const QList<QByteArray>& lines, const QByteArray& end = "\r\n")
@@ -81,9 +81,9 @@ private slots:
                                      << joined(trimmed + QList<QByteArray>{"a", "", "b"});
         QTest::newRow("21 lines") << joined(kLines.first(21))
                                   << joined(trimmed.first(21)) + " 0 \r\n 0 \r\n" +
-                                         dynDnsHost().toLatin1() + "\r\n 1 \r\n";
+                                         dynDnsHost().toLatin1() + "\r\n 1 \r\n 0 \r\n";
         QList<QByteArray> blank = trimmed, defaults = trimmed;
-        for (const int box : {0, 5, 8, 15, 19, 21, 22, 24})
+        for (const int box : {0, 5, 8, 15, 19, 21, 22, 24, 25})
             blank[box] = "", defaults[box] = box == 24 ? " 1 " : " 0 ";
         QTest::newRow("blank boxes") << joined(blank) << joined(defaults);
         QList<QByteArray> utf8 = trimmed;

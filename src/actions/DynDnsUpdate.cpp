@@ -37,13 +37,19 @@ constexpr Refusal kRefusals[] = {
 
 } // namespace
 
-QByteArray dynDnsQuery(const QString& hostNames, const QString& address)
+QByteArray dynDnsQuery(const QString& hostNames, const QString& address, const QString& addressIPv6,
+                       bool separateIPv6)
 {
     // A comma separates several host names of one account, and is safe in a query.
     // From the Windows-1252 bytes, as the rest of the request.
-    return "system=dyndns&hostname=" + toWindows1252(hostNames).toPercentEncoding(",") +
-           "&myip=" + toWindows1252(address).toPercentEncoding() +
-           "&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
+    const auto encoded = [](const QString& text) {
+        return toWindows1252(text).toPercentEncoding(",:");
+    };
+    QByteArray query = "system=dyndns&hostname=" + toWindows1252(hostNames).toPercentEncoding(",") +
+                       "&myip=" + encoded(address);
+    if (!addressIPv6.isEmpty())
+        query += (separateIPv6 ? "&myipv6=" : ",") + encoded(addressIPv6);
+    return query + "&wildcard=NOCHG&mx=NOCHG&backmx=NOCHG&offline=NO";
 }
 
 DynDnsVerdict judgeDynDnsAnswer(const QString& answer)
@@ -84,18 +90,24 @@ QString dynDnsService(const DynDnsSettings& settings)
     return typed.isEmpty() ? dynDnsHost() : typed;
 }
 
-void updateDynDns(const DynDnsSettings& settings, const QString& address,
+void updateDynDns(const DynDnsSettings& settings, const Addresses& addresses,
                   std::function<void(const Outcome&)> done)
 {
     const QString service = dynDnsService(settings);
+    // The services whose published update API names a parameter of its own for IPv6; the
+    // others document both in "myip".
+    const bool separateIPv6 =
+        QStringList{QStringLiteral("dynupdate.no-ip.com"), QStringLiteral("api.dynu.com")}.contains(
+            service.section(QLatin1Char(':'), 0, 0).toLower());
     // A host, or host:port, and nothing that would make it another URL.
     static const QRegularExpression host(QStringLiteral("^[^/?#@\\s\\\\]+$"));
     if (!host.match(service).hasMatch())
         return done({false, QStringLiteral("Not a service host: %1").arg(service)});
 
     platform::DownloadRequest request;
-    request.url = (settings.https ? "https://" : "http://") + toWindows1252(service) +
-                  "/nic/update?" + dynDnsQuery(settings.hostNames, address);
+    request.url =
+        (settings.https ? "https://" : "http://") + toWindows1252(service) + "/nic/update?" +
+        dynDnsQuery(settings.hostNames, addresses.external, addresses.externalIPv6, separateIPv6);
     // Never in the URL: a password holding "@", ":", "/" or "#" would end its part early.
     request.user = credentialBytes(settings.user);
     request.password = credentialBytes(settings.password);

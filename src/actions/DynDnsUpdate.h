@@ -10,10 +10,13 @@
 
 namespace quillet {
 
-// The update request's query, in the order the service documents. Both values are
-// percent-encoded beyond the unreserved characters (RFC 3986 section 2.3) and, in the host
-// names, the comma, which leaves every host-name list and dotted address as it is.
-QByteArray dynDnsQuery(const QString& hostNames, const QString& address);
+// The update request's query, in the order the service documents. The values are
+// percent-encoded beyond the unreserved characters (RFC 3986 section 2.3) and the comma (and,
+// in the addresses, the colon), which leaves every host-name list and address as it is.
+// With an IPv6 address too, "myip" lists both, or where the service documents "myipv6"
+// (`separateIPv6`), that holds it.
+QByteArray dynDnsQuery(const QString& hostNames, const QString& address,
+                       const QString& addressIPv6 = {}, bool separateIPv6 = false);
 
 // What a service's answer means, in the return codes every dyndns2-compatible service uses:
 // success only when every line is "good" or "nochg"; any refusal decides; an answer with no
@@ -30,11 +33,11 @@ DynDnsVerdict judgeDynDnsAnswer(const QString& answer);
 // The service's host as an update uses it: the build's when the setting is empty.
 QString dynDnsService(const DynDnsSettings& settings);
 
-// Tells the service that the host names of `settings` now point to `address`. `done` gets
-// the outcome: the answer, or why it failed; a refusal that must not be repeated as its hold
-// code, and one after which the service asks for patience (911, dnserr) with half an hour to
-// wait.
-void updateDynDns(const DynDnsSettings& settings, const QString& address,
+// Tells the service that the host names of `settings` now point to the external addresses
+// (the IPv6 one too, when known). `done` gets the outcome: the answer, or why it failed; a
+// refusal that must not be repeated as its hold code, and one after which the service asks
+// for patience (911, dnserr) with half an hour to wait.
+void updateDynDns(const DynDnsSettings& settings, const Addresses& addresses,
                   std::function<void(const Outcome&)> done);
 
 } // namespace quillet

@@ -90,7 +90,7 @@ QString messageText(const SmtpMail& mail)
         QStringLiteral("Content-Type: text/plain; charset=windows-1252") + kCrLf +
         QStringLiteral("Content-Transfer-Encoding: 8bit") + kCrLf +
         QStringLiteral("SUBJECT:IP Change Notification for PC ") + commandText(host) + kCrLf;
-    const QString body =
+    QString body =
         QStringLiteral("\n\nPC:") + host + QLatin1Char('\n') + mail.addresses.external +
         QLatin1Char('\n') + mail.addresses.internal + QLatin1Char('\n') +
         QStringLiteral("This is an automated message from the Tarnwick Quillet software.\n"
@@ -98,6 +98,11 @@ QString messageText(const SmtpMail& mail)
                        "Your computer's IP address has changed.\n"
                        "The new external and internal IP addresses can be found at the top of "
                        "the body of this email. Thank you.\n");
+    // While IPv6 is watched, after all that readers of the notice know.
+    const Addresses& sent = mail.addresses;
+    if (!sent.externalIPv6.isEmpty() || !sent.internalIPv6.isEmpty())
+        body += QStringLiteral("External IPv6: ") + sent.externalIPv6 +
+                QStringLiteral("\nInternal IPv6: ") + sent.internalIPv6 + QLatin1Char('\n');
     return dotStuffed(header + crLfLines(body)) + QStringLiteral(".\r\n");
 }
 

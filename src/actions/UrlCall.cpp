@@ -29,7 +29,9 @@ QByteArray substitutedUrl(const QString& urlTemplate, const Addresses& addresses
 {
     return encodeUnsafeBytes(toWindows1252(urlTemplate))
         .replace("$EXTIP$", toWindows1252(addresses.external).toPercentEncoding())
-        .replace("$INTIP$", toWindows1252(addresses.internal).toPercentEncoding());
+        .replace("$INTIP$", toWindows1252(addresses.internal).toPercentEncoding())
+        .replace("$EXTIP6$", toWindows1252(addresses.externalIPv6).toPercentEncoding(":"))
+        .replace("$INTIP6$", toWindows1252(addresses.internalIPv6).toPercentEncoding(":"));
 }
 
 void callUrl(const UrlSettings& settings, const Addresses& addresses,

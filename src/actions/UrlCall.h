@@ -12,7 +12,8 @@ namespace quillet {
 
 inline constexpr char kCouldNotAccessUrl[] = "Couldn't access URL";
 
-// The template with every "$EXTIP$" and then every "$INTIP$" replaced by the address.
+// The template with every "$EXTIP$", "$INTIP$", "$EXTIP6$" and "$INTIP6$" replaced by the
+// address (an IPv6 one keeps its colons).
 // The inserted addresses are percent-encoded beyond the unreserved characters (RFC 3986
 // section 2.3), and the template's own spaces, control characters and non-ASCII characters
 // are percent-encoded, so no text can end the request line early; a dotted address and a

@@ -54,7 +54,42 @@ struct Answer {
     QString problem;
 };
 
-void ask(const QString& url, const QString& source, bool echoPage,
+// What a family's lookup asks, and how it judges an answer.
+struct Family {
+    platform::AddressFamily family;
+    QString echoPage; // asked first
+    QString echoHost; // its name in the tips
+    QStringList more;
+    QString name; // "echo page", "IPv6 echo page"
+    QString kind; // "an address", "an IPv6 address"
+};
+
+// `text` as the address it is, in its usual form, or empty when it is none of this family.
+QString parsed(const QString& text, platform::AddressFamily family)
+{
+    if (family == platform::AddressFamily::IPv4)
+        return isIPv4Address(text) ? text : QString();
+    QHostAddress address;
+    // No scope ("%eth0"), no brackets: the bare address.
+    if (text.contains(QLatin1Char('%')) || !address.setAddress(text) ||
+        address.protocol() != QAbstractSocket::IPv6Protocol)
+        return {};
+    return address.toString();
+}
+
+// An address nobody can be reached at from elsewhere.
+bool isNoOnes(const QString& address, platform::AddressFamily family)
+{
+    if (family == platform::AddressFamily::IPv4)
+        return isIn(address, kNoOnes);
+    const QHostAddress host(address);
+    bool mapped = false;
+    host.toIPv4Address(&mapped);
+    return host.isLoopback() || host.isLinkLocal() || host.isMulticast() || host.isNull() ||
+           host == QHostAddress(QHostAddress::AnyIPv6) || mapped;
+}
+
+void ask(const Family& family, const QString& url, const QString& source, bool echoPage,
          std::function<void(const Answer&)> done)
 {
     platform::DownloadRequest request;
@@ -63,23 +98,26 @@ void ask(const QString& url, const QString& source, bool echoPage,
     request.bypassCache = true;
     request.maxBytes = kMaxEchoAnswer;
     // A page on a host of both families answers the address it was asked over.
-    request.family = platform::AddressFamily::IPv4;
-    platform::download(request, [source, echoPage,
+    request.family = family.family;
+    platform::download(request, [family, source, echoPage,
                                  done = std::move(done)](const platform::DownloadResult& result) {
         if (!result.ok)
             return done(
                 {source, {}, QStringLiteral("Cannot reach %1: %2").arg(source, result.error)});
         const QString answer = trimmedAnswer(fromWindows1252(result.body));
-        const QString who = echoPage ? QStringLiteral("The echo page") : source;
-        if (!isIPv4Address(answer))
-            return done(
-                {source, {}, who + QStringLiteral(" answered something that is not an address")});
-        if (isIn(answer, kNoOnes))
+        const QString who = echoPage ? QStringLiteral("The ") + family.name : source;
+        const QString address = parsed(answer, family.family);
+        if (address.isEmpty())
             return done(
                 {source,
                  {},
-                 QStringLiteral("%1 answered %2, which is no one's address").arg(who, answer)});
-        done({source, answer, {}});
+                 QStringLiteral("%1 answered something that is not %2").arg(who, family.kind)});
+        if (isNoOnes(address, family.family))
+            return done(
+                {source,
+                 {},
+                 QStringLiteral("%1 answered %2, which is no one's address").arg(who, address)});
+        done({source, address, {}});
     });
 }
 
@@ -94,7 +132,7 @@ QString sourceName(const QString& url)
 
 Lookup found(const QString& address, QStringList notes = {})
 {
-    if (isIn(address, kBehindNat))
+    if (isIPv4Address(address) && isIn(address, kBehindNat))
         notes << QStringLiteral("This computer sits behind another router or the provider's NAT: "
                                 "it cannot be reached from outside at %1")
                      .arg(address);
@@ -127,13 +165,11 @@ Lookup decided(const QList<Answer>& answers)
     return found(votes.key(most));
 }
 
-} // namespace
-
-void lookUpExternalAddress(const QString& lastKnown, std::function<void(const Lookup&)> done)
+void lookUp(const Family& family, const QString& lastKnown, std::function<void(const Lookup&)> done)
 {
-    ask(echoPageAddress(), echoHost(), true,
-        [lastKnown, done = std::move(done)](const Answer& first) {
-            const QStringList more = moreEchoPages();
+    ask(family, family.echoPage, family.echoHost, true,
+        [family, lastKnown, done = std::move(done)](const Answer& first) {
+            const QStringList& more = family.more;
             if (more.isEmpty() || (!first.address.isEmpty() && first.address == lastKnown))
                 return done(first.address.isEmpty() ? Lookup{{}, first.problem}
                                                     : found(first.address));
@@ -142,7 +178,7 @@ void lookUpExternalAddress(const QString& lastKnown, std::function<void(const Lo
             auto waiting = std::make_shared<qsizetype>(more.size());
             answers->first() = first;
             for (qsizetype i = 0; i < more.size(); ++i) {
-                ask(more.at(i), sourceName(more.at(i)), false,
+                ask(family, more.at(i), sourceName(more.at(i)), false,
                     [answers, waiting, i, done](const Answer& answer) {
                         (*answers)[i + 1] = answer;
                         if (--*waiting == 0)
@@ -150,6 +186,22 @@ void lookUpExternalAddress(const QString& lastKnown, std::function<void(const Lo
                     });
             }
         });
+}
+
+} // namespace
+
+void lookUpExternalAddress(const QString& lastKnown, std::function<void(const Lookup&)> done)
+{
+    lookUp({platform::AddressFamily::IPv4, echoPageAddress(), echoHost(), moreEchoPages(),
+            QStringLiteral("echo page"), QStringLiteral("an address")},
+           lastKnown, std::move(done));
+}
+
+void lookUpExternalIPv6Address(const QString& lastKnown, std::function<void(const Lookup&)> done)
+{
+    lookUp({platform::AddressFamily::IPv6, echo6PageAddress(), echo6Host(), moreEcho6Pages(),
+            QStringLiteral("IPv6 echo page"), QStringLiteral("an IPv6 address")},
+           lastKnown, std::move(done));
 }
 
 QString internalAddress()
@@ -162,6 +214,32 @@ QString internalAddress()
         // A disconnected adapter reports no address, or 0.0.0.0; the next one may be live.
         if (!text.isEmpty() && text != QLatin1String("0.0.0.0"))
             return text;
+    }
+    return {};
+}
+
+QString internalIPv6Address()
+{
+    const QList<platform::Adapter> adapters = platform::adapterList();
+    for (const platform::Adapter& adapter : adapters) {
+        if (adapter.loopback)
+            continue;
+        QString temporary;
+        for (const platform::IPv6Entry& entry : adapter.ipv6) {
+            const QHostAddress address(entry.address);
+            bool mapped = false;
+            address.toIPv4Address(&mapped);
+            // Reachable beyond the local network: no link-local, unique local or site-local one.
+            if (address.protocol() != QAbstractSocket::IPv6Protocol || !address.isGlobal() ||
+                address.isUniqueLocalUnicast() || address.isSiteLocal() || mapped)
+                continue;
+            if (!entry.temporary)
+                return address.toString();
+            if (temporary.isEmpty())
+                temporary = address.toString();
+        }
+        if (!temporary.isEmpty())
+            return temporary;
     }
     return {};
 }

@@ -29,7 +29,15 @@ struct Lookup {
 // page alone decides.
 void lookUpExternalAddress(const QString& lastKnown, std::function<void(const Lookup&)> done);
 
+// The external IPv6 address alike, from the IPv6 echo pages, asked over IPv6. An answer counts
+// when it is one IPv6 address (given back in its usual form) that is not loopback,
+// link-local, multicast, unspecified or IPv4-mapped.
+void lookUpExternalIPv6Address(const QString& lastKnown, std::function<void(const Lookup&)> done);
+
 // The first IPv4 address of the first adapter that has a usable one, or empty text.
 QString internalAddress();
+// The global IPv6 address of the first adapter that has one, a stable one before a temporary
+// (privacy) one, or empty text.
+QString internalIPv6Address();
 
 } // namespace quillet

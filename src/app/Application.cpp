@@ -76,6 +76,11 @@ bool Application::start(bool atLogin)
     monitor_->deliveries().load(platform::dataFile(kDeliveryRecordName),
                                 monitor_->checkCycle().lastKnown());
     store_->saveChanges();
+    // Ticking "Also watch IPv6" shows the IPv6 addresses at once.
+    connect(&model_, &Model::settingsEdited, this, [this, ipv6 = settings.watchIPv6]() mutable {
+        if (std::exchange(ipv6, model_.settings().watchIPv6) != ipv6)
+            checkNow();
+    });
 
     checkNow();
     checkTimer_.start(kCheckIntervalMs);

@@ -42,6 +42,7 @@ template <typename S, typename Line> void forEachLine(S& s, Line& line)
     line(s.ftp.tls);
     line(s.dynDns.service);
     line(s.dynDns.https);
+    line(s.watchIPv6);
 }
 
 // A box, and the security choice, as " 1 "; a text as it is; a port as its number.

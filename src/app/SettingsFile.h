@@ -13,7 +13,7 @@ namespace quillet {
 // "config.txt": one setting a line, CR LF after every line, Windows-1252; a check box as
 // " 1 ". A file of an older version holds the first 21 lines, and an older version reads
 // only those.
-inline constexpr int kSettingLines = 25;
+inline constexpr int kSettingLines = 26;
 inline constexpr int kOlderSettingLines = 21;
 
 // What a settings file holds: the settings over the ones it started from, and the lines after
@@ -29,7 +29,7 @@ struct ParsedSettings {
 QStringList settingsLines(const QByteArray& bytes);
 
 // Reads the bytes over `settings`: a box line that is blank or no box value gives the box's
-// default; one line a setting; lines past the 25th kept.
+// default; one line a setting; lines past the 26th kept.
 ParsedSettings parseSettings(const QByteArray& bytes, const Settings& settings = {});
 // Windows-1252 with CR LF after every line, or UTF-8 after a byte-order mark when a setting
 // holds a character Windows-1252 cannot.

@@ -30,11 +30,14 @@ inline QString actionName(Action action)
     return {};
 }
 
-// The computer's two addresses as dotted text: the external one as the echo page tells it
-// ("0.0.0.0" while it is unknown), the internal one of the first adapter (empty: none).
+// The computer's addresses as text: the external IPv4 one as the echo page tells it
+// ("0.0.0.0" while it is unknown), the internal one of the first adapter (empty: none); and,
+// while IPv6 is watched, the two IPv6 ones alike (empty: none, or not watched).
 struct Addresses {
     QString external;
     QString internal;
+    QString externalIPv6 = {};
+    QString internalIPv6 = {};
 
     bool operator==(const Addresses&) const = default;
 };

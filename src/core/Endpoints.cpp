@@ -43,6 +43,30 @@ QStringList moreEchoPages()
     });
 }
 
+QString echo6Host()
+{
+    return platform::hookedOr(&platform::TestHooks::echo6Host,
+                              [] { return QStringLiteral(QUILLET_ECHO6_HOST); });
+}
+
+QString echo6PageAddress()
+{
+    return QStringLiteral(QUILLET_ECHO_SCHEME "://") + echo6Host() +
+           QStringLiteral("/getip_quillet_paidusers.php");
+}
+
+QStringList moreEcho6Pages()
+{
+    return platform::hookedOr(&platform::TestHooks::moreEcho6Pages, [] {
+        return QStringLiteral(QUILLET_ECHO6_MORE).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    });
+}
+
+bool watchesIPv6(const Settings& settings)
+{
+    return settings.watchIPv6 && !echo6Host().isEmpty();
+}
+
 QString dynDnsDomain(const QString& host)
 {
     QString name = host;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Settings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +19,14 @@ QStringList dynDnsServices();
 QString echoPageAddress();
 // The further echo pages, full URLs, that confirm a new address; none when built without.
 QStringList moreEchoPages();
+
+// The IPv6 echo page alike: its host (empty: built without IPv6), its address (the IPv4
+// page's scheme and path) and the further IPv6 pages.
+QString echo6Host();
+QString echo6PageAddress();
+QStringList moreEcho6Pages();
+// Whether IPv6 is watched: ticked, in a build with an IPv6 echo page.
+bool watchesIPv6(const Settings& settings);
 
 // The service's domain as the DynDNS check box names it: "members.dyndns.org" gives
 // "dyndns.org"; an address or a two-label name stays as it is (without a port).

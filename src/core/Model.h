@@ -23,9 +23,11 @@ struct StatusLine {
 // How the last check of the external address went, as the window and the tray tell it.
 struct AddressCheck {
     bool underWay = false;
-    QString endedAt;   // "hh:mm:ss"; empty before the first check has ended
-    QString problem;   // why the external address is not known; empty when it is
-    QStringList notes; // what the user should know of the address found
+    QString endedAt;          // "hh:mm:ss"; empty before the first check has ended
+    QString problem;          // why the external address is not known; empty when it is
+    QStringList notes;        // what the user should know of the address found
+    QString problemIPv6 = {}; // the same of the external IPv6 address, while watched
+    QStringList notesIPv6 = {};
 };
 
 // Everything the window shows and the user edits, kept whether a window exists or not:

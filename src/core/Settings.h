@@ -72,6 +72,8 @@ struct Settings {
     FtpSettings ftp;
     DynDnsSettings dynDns;
     UrlSettings url;
+    // The IPv6 addresses too (a build without an IPv6 echo page keeps the tick unused).
+    bool watchIPv6 = false;
 
     bool operator==(const Settings&) const = default;
 };

@@ -5,6 +5,7 @@
 #include "actions/FtpUpload.h"
 #include "actions/UrlCall.h"
 #include "core/Clock.h"
+#include "core/Endpoints.h"
 #include "core/Model.h"
 #include "monitor/Deliveries.h"
 
@@ -39,6 +40,8 @@ void ActionRunner::run(const RunOrder& order, std::function<void()> done)
     // Keeps a second run from being started from the window while one is in progress.
     model_.setRunning(true);
     order_ = order;
+    if (!watchesIPv6(model_.settings())) // nothing of IPv6 goes out unwatched
+        order_.addresses.externalIPv6 = order_.addresses.internalIPv6 = QString();
     done_ = std::move(done);
     othersEnded_ = false;
     sendEmail();
@@ -98,7 +101,7 @@ void ActionRunner::updateDynDns()
         report(Action::DynDns, {false, {}});
         return callUrl();
     }
-    quillet::updateDynDns(settings, order_.addresses.external, [this](const Outcome& outcome) {
+    quillet::updateDynDns(settings, order_.addresses, [this](const Outcome& outcome) {
         report(Action::DynDns, outcome);
         callUrl();
     });
@@ -113,6 +116,13 @@ void ActionRunner::callUrl()
     const UrlSettings& settings = model_.settings().url;
     if (!takes(Action::Url) || unknown(Action::Url, settings.url.contains("$EXTIP$")))
         return ended();
+    if (settings.url.contains("$EXTIP6$") && order_.addresses.externalIPv6.isEmpty()) {
+        report(Action::Url, {false, QStringLiteral("The external IPv6 address is not known: ") +
+                                        (watchesIPv6(model_.settings())
+                                             ? QStringLiteral("no IPv6 lookup has found it yet")
+                                             : QStringLiteral("tick \"Also watch IPv6\""))});
+        return ended();
+    }
     quillet::callUrl(settings, order_.addresses, [this, ended](const Outcome& outcome) {
         report(Action::Url, outcome);
         ended();

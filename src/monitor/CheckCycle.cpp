@@ -2,6 +2,7 @@
 
 #include "address/AddressLookup.h"
 #include "core/Clock.h"
+#include "core/Endpoints.h"
 #include "core/FileNames.h"
 #include "core/Model.h"
 #include "core/TextUtil.h"
@@ -9,6 +10,9 @@
 #include "platform/FileAccess.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
+
+#include <memory>
+#include <optional>
 
 namespace quillet {
 
@@ -26,10 +30,17 @@ void appendToChangeLog(const QString& line)
 
 } // namespace
 
-QString changeLogLine(const QString& stamp, const Addresses& before, const Addresses& now)
+QString changeLogLine(const QString& stamp, const Addresses& before, const Addresses& now,
+                      bool ipv6)
 {
-    return stamp + QStringLiteral(": ") + before.external + QLatin1Char(',') + before.internal +
-           QStringLiteral(" changed to ") + now.external + QLatin1Char(',') + now.internal;
+    QString line = stamp + QStringLiteral(": ") + before.external + QLatin1Char(',') +
+                   before.internal + QStringLiteral(" changed to ") + now.external +
+                   QLatin1Char(',') + now.internal;
+    if (ipv6)
+        line += QStringLiteral("; ") + before.externalIPv6 + QLatin1Char(',') +
+                before.internalIPv6 + QStringLiteral(" changed to ") + now.externalIPv6 +
+                QLatin1Char(',') + now.internalIPv6;
+    return line;
 }
 
 CheckCycle::CheckCycle(Model& model)
@@ -59,18 +70,25 @@ bool CheckCycle::loadPreviousAddresses()
             warn(file.error);
         return file.exists;
     }
-    const QStringList lines = splitLines(fromWindows1252(file.bytes), 2);
+    const QStringList lines = splitLines(fromWindows1252(file.bytes), 4);
     lastKnown_.external = trimBlanks(lines.value(0));
     lastKnown_.internal = trimBlanks(lines.value(1));
+    if (watchesIPv6(model_.settings())) {
+        lastKnown_.externalIPv6 = trimBlanks(lines.value(2));
+        lastKnown_.internalIPv6 = trimBlanks(lines.value(3));
+    }
     model_.setAddresses(lastKnown_);
     return true;
 }
 
 // Replaced whole every time; forced to disk only when it says something new.
-void CheckCycle::writeAddressFile(const Addresses& addresses)
+void CheckCycle::writeAddressFile(const Addresses& addresses, bool ipv6)
 {
-    const QByteArray content =
+    QByteArray content =
         toWindows1252(addresses.external) + "\r\n" + toWindows1252(addresses.internal) + "\r\n";
+    if (ipv6) // after the two lines that readers of the file know
+        content += toWindows1252(addresses.externalIPv6) + "\r\n" +
+                   toWindows1252(addresses.internalIPv6) + "\r\n";
     const bool known = writtenPath_ == addressFilePath_ && writtenContent_ == content;
     QString error;
     if (platform::writeOwnFile(addressFilePath_, content, &error, !known)) {
@@ -87,35 +105,66 @@ void CheckCycle::check(std::function<void(bool changed)> done)
     AddressCheck shown = model_.addressCheck();
     shown.underWay = true;
     model_.setAddressCheck(shown);
-    lookUpExternalAddress(
-        lastKnown_.external, [this, done = std::move(done)](const Lookup& lookup) {
-            const QString internal = trimBlanks(internalAddress());
-            lookupProblem_ = lookup.problem;
-            model_.setAddressCheck(
-                {false, now().toString(QStringLiteral("hh:mm:ss")), lookup.problem, lookup.notes});
-            if (lookup.address.isEmpty()) {
-                // An outage: shown, but the addresses later checks compare with stay those of the
-                // last check that knew its address, so a change across the outage is still seen.
-                model_.setAddresses({kUnknownAddress, internal});
-                return done(false);
-            }
-            const Addresses now{lookup.address, internal};
-            model_.setAddresses(now);
-            if (trimBlanks(model_.settings().addressFileName).isEmpty()) {
-                Settings settings = model_.settings();
-                settings.addressFileName = kDefaultAddressFileName;
-                model_.setSettings(settings);
-            }
-            useAddressFileName(model_.settings().addressFileName);
-            writeAddressFile(now);
-            // Against the last known addresses; "0.0.0.0" there (an address file an older version
-            // wrote during an outage) is no address, and the real one is a change.
-            const bool changed = now != lastKnown_;
-            if (changed)
-                appendToChangeLog(changeLogLine(nowStamp(), lastKnown_, now));
-            lastKnown_ = now;
-            done(changed);
+    // Both families at once, when IPv6 is watched; the check ends when both have.
+    const bool ipv6 = watchesIPv6(model_.settings());
+    struct Lookups {
+        std::optional<Lookup> ipv4, ipv6;
+    };
+    auto found = std::make_shared<Lookups>();
+    const auto ended = [this, ipv6, found, done = std::move(done)] {
+        if (found->ipv4 && (found->ipv6 || !ipv6))
+            checked(*found->ipv4, found->ipv6.value_or(Lookup{}), ipv6, done);
+    };
+    lookUpExternalAddress(lastKnown_.external, [found, ended](const Lookup& lookup) {
+        found->ipv4 = lookup;
+        ended();
+    });
+    if (ipv6) {
+        lookUpExternalIPv6Address(lastKnown_.externalIPv6, [found, ended](const Lookup& lookup) {
+            found->ipv6 = lookup;
+            ended();
         });
+    }
+}
+
+void CheckCycle::checked(const Lookup& ipv4, const Lookup& ipv6, bool watchesIPv6,
+                         const std::function<void(bool changed)>& done)
+{
+    const QString internal = trimBlanks(internalAddress());
+    const QString internalIPv6 = watchesIPv6 ? internalIPv6Address() : QString();
+    lookupProblem_ = ipv4.problem;
+    model_.setAddressCheck({false, now().toString(QStringLiteral("hh:mm:ss")), ipv4.problem,
+                            ipv4.notes, ipv6.problem, ipv6.notes});
+    if (ipv4.address.isEmpty()) {
+        // An outage: shown, but the addresses later checks compare with stay those of the
+        // last check that knew its address, so a change across the outage is still seen.
+        model_.setAddresses({kUnknownAddress, internal, ipv6.address, internalIPv6});
+        return done(false);
+    }
+    model_.setAddresses({ipv4.address, internal, ipv6.address, internalIPv6});
+    // While the IPv6 lookup fails its last known address stands, as the IPv4 one does.
+    const Addresses now{ipv4.address, internal,
+                        !watchesIPv6 || !ipv6.address.isEmpty() ? ipv6.address
+                                                                : lastKnown_.externalIPv6,
+                        internalIPv6};
+    if (trimBlanks(model_.settings().addressFileName).isEmpty()) {
+        Settings settings = model_.settings();
+        settings.addressFileName = kDefaultAddressFileName;
+        model_.setSettings(settings);
+    }
+    useAddressFileName(model_.settings().addressFileName);
+    writeAddressFile(now, watchesIPv6);
+    // Against the last known addresses, the IPv6 ones only while watched (the first one seen
+    // after the tick is a change); "0.0.0.0" there (an address file an older version wrote
+    // during an outage) is no address, and the real one is a change.
+    Addresses before = lastKnown_;
+    if (!watchesIPv6)
+        before.externalIPv6 = before.internalIPv6 = QString();
+    const bool changed = now != before;
+    if (changed)
+        appendToChangeLog(changeLogLine(nowStamp(), before, now, watchesIPv6));
+    lastKnown_ = now;
+    done(changed);
 }
 
 } // namespace quillet

@@ -10,9 +10,12 @@
 namespace quillet {
 
 class Model;
+struct Lookup;
 
-// One line of "ipchange.log", without its line end.
-QString changeLogLine(const QString& stamp, const Addresses& before, const Addresses& now);
+// One line of "ipchange.log", without its line end: the IPv4 pair's change, and while IPv6 is
+// watched the IPv6 pair's after it.
+QString changeLogLine(const QString& stamp, const Addresses& before, const Addresses& now,
+                      bool ipv6);
 
 // The check: looks both addresses up, shows them, rewrites the address file and, when they
 // differ from the last known ones, appends to "ipchange.log". A failed lookup shows "0.0.0.0"
@@ -36,7 +39,9 @@ public:
 
 private:
     void useAddressFileName(const QString& name);
-    void writeAddressFile(const Addresses& addresses);
+    void writeAddressFile(const Addresses& addresses, bool ipv6);
+    void checked(const Lookup& ipv4, const Lookup& ipv6, bool watchesIPv6,
+                 const std::function<void(bool changed)>& done);
 
     Model& model_;
     // The addresses of the last check that knew its external address.

@@ -1,6 +1,7 @@
 #include "monitor/Deliveries.h"
 
 #include "actions/DynDnsUpdate.h"
+#include "core/Endpoints.h"
 #include "platform/FileAccess.h"
 #include "platform/Log.h"
 
@@ -28,11 +29,18 @@ QString fingerprint(const DynDnsSettings& settings)
         QCryptographicHash::hash(all.toUtf8(), QCryptographicHash::Sha256).toHex());
 }
 
-// What counts as delivered: DynDNS publishes the external address alone.
-bool delivers(Action action, const Addresses& delivered, const Addresses& addresses)
+// What counts as delivered: DynDNS publishes the external addresses alone; the IPv6 ones
+// count only while watched.
+bool delivers(Action action, const Addresses& delivered, const Addresses& addresses,
+              const Settings& settings)
 {
-    return action == Action::DynDns ? delivered.external == addresses.external
-                                    : delivered == addresses;
+    const bool ipv6 = watchesIPv6(settings);
+    const auto same = [&](const QString Addresses::*field) {
+        return delivered.*field == addresses.*field;
+    };
+    return same(&Addresses::external) && (action == Action::DynDns || same(&Addresses::internal)) &&
+           (!ipv6 || (same(&Addresses::externalIPv6) &&
+                      (action == Action::DynDns || same(&Addresses::internalIPv6))));
 }
 
 // A failure waits 2, 4, 8, 16, then 30 minutes, less a minute so that the check due at that
@@ -77,8 +85,9 @@ void Deliveries::load(const QString& path, const Addresses& assumed)
         const QJsonObject entry = record.value(QLatin1String(kKeys[index(action)])).toObject();
         const QJsonArray delivered = entry.value(QLatin1String("delivered")).toArray();
         State& state = states_.at(index(action));
-        if (delivered.size() == 2)
-            state.delivered = {delivered.at(0).toString(), delivered.at(1).toString()};
+        if (delivered.size() == 2 || delivered.size() == 4)
+            state.delivered = {delivered.at(0).toString(), delivered.at(1).toString(),
+                               delivered.at(2).toString(), delivered.at(3).toString()};
         state.deliveredAt =
             QDateTime::fromString(entry.value(QLatin1String("at")).toString(), Qt::ISODate);
         state.pending = entry.value(QLatin1String("pending")).toBool();
@@ -98,8 +107,10 @@ void Deliveries::save()
     QJsonObject record;
     for (const Action action : kActions) {
         const State& state = states_.at(index(action));
-        QJsonObject entry{{QStringLiteral("delivered"),
-                           QJsonArray{state.delivered.external, state.delivered.internal}},
+        QJsonArray delivered{state.delivered.external, state.delivered.internal};
+        if (!state.delivered.externalIPv6.isEmpty() || !state.delivered.internalIPv6.isEmpty())
+            delivered << state.delivered.externalIPv6 << state.delivered.internalIPv6;
+        QJsonObject entry{{QStringLiteral("delivered"), delivered},
                           {QStringLiteral("at"), state.deliveredAt.toString(Qt::ISODate)}};
         if (state.pending) {
             entry.insert(QStringLiteral("pending"), true);
@@ -135,7 +146,7 @@ QList<Action> Deliveries::due(const Settings& settings, const Addresses& address
     QList<Action> owed;
     for (const Action action : kActions) {
         const State& state = this->state(action);
-        if (!isTicked(settings, action) || delivers(action, state.delivered, addresses) ||
+        if (!isTicked(settings, action) || delivers(action, state.delivered, addresses, settings) ||
             (action == Action::DynDns && held(settings.dynDns)) ||
             (state.pending && state.waitUntil > now))
             continue;
@@ -151,7 +162,7 @@ void Deliveries::record(Action action, const Outcome& outcome, const Addresses& 
     State& state = states_.at(index(action));
     if (outcome.success) {
         state = {addresses, now, false, 0, {}, {}, {}, {}};
-    } else if (!delivers(action, state.delivered, addresses)) {
+    } else if (!delivers(action, state.delivered, addresses, settings)) {
         // The user's run, or a change, starts the back-off afresh.
         state.failures = state.pending && cause == RunCause::Retry ? state.failures + 1 : 1;
         state.pending = true;

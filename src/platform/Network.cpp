@@ -18,10 +18,14 @@ QList<Adapter> adapterList()
             adapter.loopback = iface.flags().testFlag(QNetworkInterface::IsLoopBack);
             const QList<QNetworkAddressEntry> entries = iface.addressEntries();
             for (const QNetworkAddressEntry& entry : entries) {
-                if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol) {
+                if (entry.ip().protocol() == QAbstractSocket::IPv4Protocol &&
+                    adapter.firstIPv4.isEmpty())
                     adapter.firstIPv4 = entry.ip().toString();
-                    break;
-                }
+                // Qt reads the kernel's flags: a temporary address is not for DNS.
+                if (entry.ip().protocol() == QAbstractSocket::IPv6Protocol)
+                    adapter.ipv6.append(
+                        {entry.ip().toString(),
+                         entry.dnsEligibility() == QNetworkAddressEntry::DnsIneligible});
             }
             adapters.append(adapter);
         }

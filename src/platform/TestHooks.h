@@ -26,6 +26,8 @@ public:
     std::optional<QDateTime> now;
     std::optional<QString> echoHost;          // host or host:port of the echo page
     std::optional<QStringList> moreEchoPages; // full URLs
+    std::optional<QString> echo6Host;
+    std::optional<QStringList> moreEcho6Pages;
     std::optional<TransferTimeouts> transferTimeouts;
     std::optional<TrayPresence> trayPresence;
     // A prompt answered without being shown; empty text is a cancelled one.

@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <qpa/qplatformnativeinterface.h>
 
+#include <utility>
+
 namespace quillet::platform {
 
 namespace {
@@ -71,6 +73,8 @@ TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::setAlert(bool alert)
 {
+    if (std::exchange(alert_, alert) == alert)
+        return;
     QPixmap pixmap(QStringLiteral(":/quillet/quillet-22.png"));
     if (alert) {
         // A red dot in the lower right corner, a quarter of the icon wide, with a white rim
@@ -87,6 +91,8 @@ void TrayIcon::setAlert(bool alert)
 
 void TrayIcon::setTip(const QString& tip)
 {
+    if (std::exchange(tip_, tip) == tip)
+        return;
     // Qt's tool tips break lines at LF alone.
     icon_->setToolTip(QString(tip).replace(QLatin1String("\r\n"), QLatin1String("\n")));
 }

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QIcon;
 class QSystemTrayIcon;
@@ -42,6 +43,9 @@ signals:
 private:
     std::unique_ptr<QSystemTrayIcon> icon_;
     QTimer* lookAgain_ = nullptr;
+    // What the icon shows, so that a check that changes neither costs no repaint.
+    std::optional<bool> alert_;
+    QString tip_;
 };
 
 } // namespace quillet::platform

@@ -49,6 +49,7 @@ void darkBox(QWidget* box, const QColor& text)
         p.setColor(role, text);
         p.setColor(QPalette::Disabled, role, QColor(128, 128, 128));
     }
+    p.setColor(QPalette::PlaceholderText, QColor(160, 160, 160));
     box->setPalette(p);
 }
 
@@ -65,16 +66,17 @@ void applyLook(MainWindow& window)
     // Captions sit on the panels (or the black window) and take their background.
     const QFont regular = designFont("Tahoma", 8.25);
     for (QWidget* w : std::initializer_list<QWidget*>{
-             ui.sendEmailCheck,  ui.senderLabel,         ui.smtpServerLabel, ui.smtpPortLabel,
-             ui.securityLabel,   ui.authenticateCheck,   ui.smtpUserLabel,   ui.smtpPasswordLabel,
-             ui.uploadCheck,     ui.toFtpServerLabel,    ui.ftpServerLabel,  ui.ftpPortLabel,
-             ui.ftpUserLabel,    ui.ftpPasswordLabel,    ui.ftpPathLabel,    ui.urlCheck,
-             ui.dynDnsCheck,     ui.serviceLabel,        ui.httpsCheck,      ui.ftpsCheck,
-             ui.dynDnsUserLabel, ui.dynDnsPasswordLabel, ui.dynDnsHostLabel, ui.externalLabel,
-             ui.internalLabel,   ui.viewLogLink,         ui.statusCaption,   ui.headline,
-             ui.makerLink,       ui.transcriptCaption}) {
+             ui.sendEmailCheck,  ui.senderLabel,         ui.smtpServerLabel,   ui.smtpPortLabel,
+             ui.securityLabel,   ui.authenticateCheck,   ui.smtpUserLabel,     ui.smtpPasswordLabel,
+             ui.uploadCheck,     ui.toFtpServerLabel,    ui.ftpServerLabel,    ui.ftpPortLabel,
+             ui.ftpUserLabel,    ui.ftpPasswordLabel,    ui.ftpPathLabel,      ui.urlCheck,
+             ui.dynDnsCheck,     ui.serviceLabel,        ui.httpsCheck,        ui.ftpsCheck,
+             ui.dynDnsUserLabel, ui.dynDnsPasswordLabel, ui.dynDnsHostLabel,   ui.externalLabel,
+             ui.internalLabel,   ui.viewLogLink,         ui.statusCaption,     ui.headline,
+             ui.makerLink,       ui.transcriptCaption,   ui.externalIPv6Label, ui.internalIPv6Label,
+             ui.watchIPv6Check,  ui.checkLabel}) {
         w->setFont(regular);
-        colour(w, QPalette::WindowText, Qt::white);
+        colour(w, QPalette::WindowText, kCaptionColour);
     }
     for (QWidget* box : std::initializer_list<QWidget*>{
              ui.recipientEdit, ui.senderEdit, ui.smtpServerEdit, ui.smtpPortEdit, ui.smtpUserEdit,
@@ -84,9 +86,17 @@ void applyLook(MainWindow& window)
         box->setFont(regular);
         darkBox(box, Qt::white);
     }
-    for (QWidget* address : {ui.externalAddressEdit, ui.internalAddressEdit}) {
+    // An address box shows a whole IPv4 address, and an IPv6 one of the usual length; a
+    // longer one scrolls (Copy takes it whole).
+    for (QLineEdit* address : {ui.externalAddressEdit, ui.internalAddressEdit, ui.externalIPv6Edit,
+                               ui.internalIPv6Edit}) {
         address->setFont(designFont("MS Sans Serif", 8.25, true));
         darkBox(address, kSuccessColour);
+        const bool ipv6 = address == ui.externalIPv6Edit || address == ui.internalIPv6Edit;
+        address->setMinimumWidth(address->fontMetrics().horizontalAdvance(
+                                     ipv6 ? QStringLiteral("2001:db8:ffff:ffff::ffff")
+                                          : QStringLiteral("255.255.255.255")) +
+                                 2 * address->fontMetrics().averageCharWidth());
     }
     // A disabled "Use Authentication" greys its caption.
     QPalette auth = ui.authenticateCheck->palette();
@@ -94,9 +104,9 @@ void applyLook(MainWindow& window)
     ui.authenticateCheck->setPalette(auth);
 
     const QFont bold = designFont("Tahoma", 8.25, true);
-    for (QWidget* w : std::initializer_list<QWidget*>{ui.externalLabel, ui.internalLabel,
-                                                      ui.statusCaption, ui.computerNameCaption,
-                                                      ui.executeButton, ui.transcriptCaption})
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui.externalLabel, ui.internalLabel, ui.externalIPv6Label, ui.internalIPv6Label,
+             ui.statusCaption, ui.computerNameCaption, ui.executeButton, ui.transcriptCaption})
         w->setFont(bold);
     ui.viewLogLink->setFont(designFont("Tahoma", 8.25, true, true));
     ui.viewLogLink->setCursor(Qt::PointingHandCursor);

@@ -1,5 +1,7 @@
 #include "ui/MainWindow.h"
 
+#include "core/Endpoints.h"
+
 #include "core/FileNames.h"
 #include "core/Model.h"
 #include "core/TextUtil.h"
@@ -42,6 +44,9 @@ MainWindow::MainWindow(Model& model, QWidget* parent)
     settingsPanel_ = new SettingsPanel(*ui_, this);
     ui_->problemLabel->hide();
     externalTip_ = ui_->externalAddressEdit->toolTip();
+    externalIPv6Tip_ = ui_->externalIPv6Edit->toolTip();
+    ui_->externalIPv6Edit->setPlaceholderText(QStringLiteral("unknown"));
+    ui_->internalIPv6Edit->setPlaceholderText(QStringLiteral("none"));
     setMakerLink({});
     // What only this computer and this build know.
     ui_->fileNameEdit->setToolTip(fileNameTip());
@@ -82,6 +87,10 @@ MainWindow::MainWindow(Model& model, QWidget* parent)
             [this] { copyAddress(ui_->externalAddressEdit); });
     connect(ui_->copyInternalButton, &QPushButton::clicked, this,
             [this] { copyAddress(ui_->internalAddressEdit); });
+    connect(ui_->copyExternalIPv6Button, &QPushButton::clicked, this,
+            [this] { copyAddress(ui_->externalIPv6Edit); });
+    connect(ui_->copyInternalIPv6Button, &QPushButton::clicked, this,
+            [this] { copyAddress(ui_->internalIPv6Edit); });
     connect(ui_->refreshButton, &QPushButton::clicked, this, &MainWindow::refreshRequested);
     connect(ui_->executeButton, &QPushButton::clicked, this, &MainWindow::executeRequested);
     connect(ui_->fileNameEdit, &QLineEdit::textChanged, this, &MainWindow::checkFileName);
@@ -146,6 +155,8 @@ void MainWindow::showAddresses()
 {
     ui_->externalAddressEdit->setText(model_.addresses().external);
     ui_->internalAddressEdit->setText(model_.addresses().internal);
+    ui_->externalIPv6Edit->setText(model_.addresses().externalIPv6);
+    ui_->internalIPv6Edit->setText(model_.addresses().internalIPv6);
     ui_->computerName->setText(model_.hostName());
 }
 
@@ -156,20 +167,28 @@ void MainWindow::showAddressCheck()
     const AddressCheck& check = model_.addressCheck();
     const QString why =
         check.problem.isEmpty() ? check.notes.join(QLatin1Char('\n')) : check.problem;
+    const QString whyIPv6 =
+        check.problemIPv6.isEmpty() ? check.notesIPv6.join(QLatin1Char('\n')) : check.problemIPv6;
+    QStringList said = {why};
+    if (!whyIPv6.isEmpty())
+        said << QStringLiteral("IPv6: ") + whyIPv6;
+    said.removeAll(QString());
     QString text;
     if (check.underWay)
         text = QStringLiteral("Checking the addresses…");
     else if (!check.endedAt.isEmpty())
         text = QStringLiteral("Checked at ") + check.endedAt +
-               (why.isEmpty() ? QString() : QStringLiteral(": ") + why);
+               (said.isEmpty() ? QString() : QStringLiteral(": ") + said.join(QLatin1Char('\n')));
     ui_->checkLabel->setText(text);
     QPalette palette = ui_->checkLabel->palette();
-    palette.setColor(QPalette::WindowText, !check.underWay && !check.problem.isEmpty()
-                                               ? kFailureColour
-                                               : this->palette().color(QPalette::WindowText));
+    const bool failed = !check.problem.isEmpty() || !check.problemIPv6.isEmpty();
+    palette.setColor(QPalette::WindowText,
+                     !check.underWay && failed ? kFailureColour : kCaptionColour);
     ui_->checkLabel->setPalette(palette);
     ui_->externalAddressEdit->setToolTip(why.isEmpty() ? externalTip_
                                                        : externalTip_ + QLatin1Char('\n') + why);
+    ui_->externalIPv6Edit->setToolTip(
+        whyIPv6.isEmpty() ? externalIPv6Tip_ : externalIPv6Tip_ + QLatin1Char('\n') + whyIPv6);
 }
 
 void MainWindow::showStatus(Action action)

@@ -59,7 +59,9 @@ private:
     Model& model_;
     std::unique_ptr<Ui::MainWindow> ui_;
     SettingsPanel* settingsPanel_;
-    QString externalTip_; // the External IP box's own tip, before what the check adds
+    // The External IP boxes' own tips, before what the check adds.
+    QString externalTip_;
+    QString externalIPv6Tip_;
     QString makerUrl_;
 };
 

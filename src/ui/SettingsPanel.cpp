@@ -39,6 +39,7 @@ template <typename S, typename Bind> void bindFields(Ui::MainWindow& ui, S& s, c
     bind(ui.httpsCheck, s.dynDns.https);
     bind(ui.urlCheck, s.url.enabled);
     bind(ui.urlEdit, s.url.url);
+    bind(ui.watchIPv6Check, s.watchIPv6);
 }
 
 // Into the controls, touching only what differs: the caret stays where the user is typing.
@@ -91,8 +92,9 @@ SettingsPanel::SettingsPanel(Ui::MainWindow& ui, QObject* parent)
         if (!showing_)
             emit this->edited();
     };
-    for (QCheckBox* box : {ui_.sendEmailCheck, ui_.authenticateCheck, ui_.uploadCheck,
-                           ui_.ftpsCheck, ui_.dynDnsCheck, ui_.httpsCheck, ui_.urlCheck}) {
+    for (QCheckBox* box :
+         {ui_.sendEmailCheck, ui_.authenticateCheck, ui_.uploadCheck, ui_.ftpsCheck,
+          ui_.dynDnsCheck, ui_.httpsCheck, ui_.urlCheck, ui_.watchIPv6Check}) {
         connect(box, &QCheckBox::toggled, this, &SettingsPanel::followTicks);
         connect(box, &QCheckBox::toggled, this, edited);
     }
@@ -149,6 +151,14 @@ void SettingsPanel::followTicks()
         w->setEnabled(dynDns);
 
     ui_.urlEdit->setEnabled(ui_.urlCheck->isChecked());
+
+    // The IPv6 addresses show while watched; a build without IPv6 offers no tick.
+    ui_.watchIPv6Check->setVisible(!echo6Host().isEmpty());
+    const bool ipv6 = ui_.watchIPv6Check->isChecked() && !echo6Host().isEmpty();
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             ui_.externalIPv6Label, ui_.externalIPv6Edit, ui_.copyExternalIPv6Button,
+             ui_.internalIPv6Label, ui_.internalIPv6Edit, ui_.copyInternalIPv6Button})
+        w->setVisible(ipv6);
 }
 
 void SettingsPanel::securityChosen(int index)

@@ -1,5 +1,7 @@
 #include "ui/TrayController.h"
 
+#include "core/Endpoints.h"
+
 #include "core/Model.h"
 #include "platform/TrayIcon.h"
 #include "ui/MainWindow.h"
@@ -105,13 +107,22 @@ bool TrayController::eventFilter(QObject* watched, QEvent* event)
 void TrayController::updateTip()
 {
     const AddressCheck& check = model_.addressCheck();
-    tip_ = (QStringList{trayTipText(model_.addresses().external, model_.addresses().internal)} +
-            check.notes)
-               .join(QStringLiteral("\r\n"));
+    QStringList shown = {trayTipText(model_.addresses().external, model_.addresses().internal)};
+    if (watchesIPv6(model_.settings())) {
+        const QString ipv6 = model_.addresses().externalIPv6;
+        shown << QStringLiteral("External IPv6: ") +
+                     (ipv6.isEmpty() ? QStringLiteral("unknown") : ipv6);
+    }
+    shown << check.notes;
+    for (const QString& note : check.notesIPv6)
+        shown << QStringLiteral("IPv6: ") + note;
+    tip_ = shown.join(QStringLiteral("\r\n"));
     const QStringList failed = model_.failedActions();
     QStringList lines = model_.problems();
     if (!failed.isEmpty())
         lines.prepend(QStringLiteral("Failed: ") + failed.join(QStringLiteral(", ")));
+    if (!check.problemIPv6.isEmpty())
+        lines.prepend(QStringLiteral("External IPv6 unknown: ") + check.problemIPv6);
     if (!check.problem.isEmpty())
         lines.prepend(QStringLiteral("External IP unknown: ") + check.problem);
     alert_ = lines.join(QStringLiteral("\r\n"));

@@ -84,8 +84,10 @@ QList<QVariantMap> ScriptPeer::logged(const char* name) const
     return list;
 }
 
-HttpPeer::HttpPeer(const QString& cert)
-    : ScriptPeer("http", {"--body-file", "@/body", "--log-file", "@/requests.jsonl"}, cert)
+HttpPeer::HttpPeer(const QString& cert, const QString& host)
+    : ScriptPeer("http",
+                 {"--body-file", "@/body", "--log-file", "@/requests.jsonl", "--host", host}, cert)
+    , host_(host)
 {
     answer({});
 }
@@ -148,7 +150,7 @@ int fileMode(const QString& path)
 Hooks::Hooks()
 {
     now = QDateTime(QDate(2026, 12, 5), QTime(15, 23, 38));
-    moreEchoPages = QStringList(); // never the build's public pages
+    moreEchoPages = moreEcho6Pages = QStringList(); // never the build's public pages
     platform::setTestHooks(this);
 }
 

@@ -66,7 +66,11 @@ private:
 // Answers every request with the body tests set.
 class HttpPeer : public ScriptPeer {
 public:
-    explicit HttpPeer(const QString& cert = {});
+    explicit HttpPeer(const QString& cert = {}, const QString& host = "127.0.0.1");
+    QString hostPort() const
+    {
+        return (host_.contains(':') ? "[" + host_ + "]" : host_) + ":" + QString::number(port());
+    }
     // What the next requests get (at "/x" alone when `at` is ".x"): the body with status 200;
     // a first line "STATUS n" sets n.
     void answer(const QByteArray& body, const QString& at = {})
@@ -75,6 +79,9 @@ public:
     }
     // Every request so far (method, path, headers, t).
     QList<QVariantMap> requests() const { return logged("requests.jsonl"); }
+
+private:
+    QString host_;
 };
 
 // Mail with or without AUTH LOGIN as `user`; `tls` "starttls" or "implicit" with a `cert`.

@@ -8,6 +8,7 @@ import http.server
 import json
 import logging
 import os
+import socket
 import ssl
 import sys
 import threading
@@ -51,7 +52,9 @@ class HttpHandler(http.server.BaseHTTPRequestHandler):
 
 
 def http_peer(args):
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), HttpHandler)
+    class Server(http.server.ThreadingHTTPServer):
+        address_family = socket.AF_INET6 if ":" in args.host else socket.AF_INET
+    server = Server((args.host, 0), HttpHandler)
     server.args = args
     if args.cert:
         server.socket = tls(args).wrap_socket(server.socket, server_side=True)
@@ -165,6 +168,7 @@ def main():
     parser.add_argument("--tls", choices=["none", "starttls", "implicit"], default="none")
     parser.add_argument("--reuse", action="store_true")
     parser.add_argument("--mute")
+    parser.add_argument("--host", default="127.0.0.1")  # http: "::1" for IPv6
     args = parser.parse_args()
 
     def exit_when_stdin_closes():
