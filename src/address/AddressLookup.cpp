@@ -31,20 +31,38 @@ QString trimmedAnswer(const QString& text)
     return text.mid(first, last - first);
 }
 
+using Subnets = QList<QPair<QHostAddress, int>>;
+
+Subnets subnets(std::initializer_list<const char*> ranges)
+{
+    Subnets parsed;
+    for (const char* range : ranges)
+        parsed << QHostAddress::parseSubnet(QLatin1String(range));
+    return parsed;
+}
+
 // Addresses that can be no one's on the internet: this network, loopback, link-local,
 // multicast and reserved (the broadcast address included).
-constexpr const char* kNoOnes[] = {"0.0.0.0/8", "127.0.0.0/8", "169.254.0.0/16", "224.0.0.0/4",
-                                   "240.0.0.0/4"};
-// Someone's, but not reachable from outside: private networks, the providers' shared NAT.
-constexpr const char* kBehindNat[] = {"10.0.0.0/8", "172.16.0.0/12", "192.168.0.0/16",
-                                      "100.64.0.0/10"};
+const Subnets& noOnesRanges()
+{
+    static const Subnets ranges =
+        subnets({"0.0.0.0/8", "127.0.0.0/8", "169.254.0.0/16", "224.0.0.0/4", "240.0.0.0/4"});
+    return ranges;
+}
 
-template <std::size_t N> bool isIn(const QString& address, const char* const (&ranges)[N])
+// Someone's, but not reachable from outside: private networks, the providers' shared NAT.
+const Subnets& behindNatRanges()
+{
+    static const Subnets ranges =
+        subnets({"10.0.0.0/8", "172.16.0.0/12", "192.168.0.0/16", "100.64.0.0/10"});
+    return ranges;
+}
+
+bool isIn(const QString& address, const Subnets& ranges)
 {
     const QHostAddress host(address);
-    return std::any_of(std::begin(ranges), std::end(ranges), [&host](const char* range) {
-        return host.isInSubnet(QHostAddress::parseSubnet(QLatin1String(range)));
-    });
+    return std::any_of(ranges.begin(), ranges.end(),
+                       [&host](const auto& range) { return host.isInSubnet(range); });
 }
 
 // One source's answer: an address, or why there is none.
@@ -81,7 +99,7 @@ QString parsed(const QString& text, platform::AddressFamily family)
 bool isNoOnes(const QString& address, platform::AddressFamily family)
 {
     if (family == platform::AddressFamily::IPv4)
-        return isIn(address, kNoOnes);
+        return isIn(address, noOnesRanges());
     const QHostAddress host(address);
     bool mapped = false;
     host.toIPv4Address(&mapped);
@@ -132,7 +150,7 @@ QString sourceName(const QString& url)
 
 Lookup found(const QString& address, QStringList notes = {})
 {
-    if (isIPv4Address(address) && isIn(address, kBehindNat))
+    if (isIPv4Address(address) && isIn(address, behindNatRanges()))
         notes << QStringLiteral("This computer sits behind another router or the provider's NAT: "
                                 "it cannot be reached from outside at %1")
                      .arg(address);

@@ -28,7 +28,8 @@ bool isUsableAddressFileName(const QString& name)
     // A temporary sibling is the name and six letters or digits.
     static const QRegularExpression temporary(QStringLiteral("^(.+)\\.[A-Za-z0-9]{6}$"));
     const QRegularExpressionMatch match = temporary.match(name);
-    const QStringList own = ownFileNames();
+    // Made once: every check asks.
+    static const QStringList own = ownFileNames();
     return !own.contains(name) && !(match.hasMatch() && own.contains(match.captured(1)));
 }
 
