@@ -3,8 +3,6 @@
 #include "core/TextUtil.h"
 #include "core/Windows1252.h"
 
-#include <QRegularExpression>
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -111,6 +109,36 @@ QString digitsAt(const QString& line, qsizetype& i)
     return line.mid(start, i - start);
 }
 
+// Blanks, or a number ("1", " 1 ", "-0.5e1"), and blanks: written by hand, not as a
+// regular expression, whose compiler would be paged in at start-up for this alone.
+bool isNumberLine(const QString& line)
+{
+    qsizetype i = 0;
+    const auto blanks = [&] {
+        while (i < line.size() &&
+               (line.at(i) == QLatin1Char(' ') || line.at(i) == QLatin1Char('\t')))
+            ++i;
+    };
+    blanks();
+    if (i < line.size() && (line.at(i) == QLatin1Char('+') || line.at(i) == QLatin1Char('-')))
+        ++i;
+    const qsizetype whole = digitsAt(line, i).size();
+    qsizetype fraction = 0;
+    if (i < line.size() && line.at(i) == QLatin1Char('.'))
+        fraction = digitsAt(line, ++i).size();
+    const bool digits = whole + fraction > 0;
+    if (digits && i < line.size() &&
+        (line.at(i) == QLatin1Char('e') || line.at(i) == QLatin1Char('E'))) {
+        ++i;
+        if (i < line.size() && (line.at(i) == QLatin1Char('+') || line.at(i) == QLatin1Char('-')))
+            ++i;
+        if (digitsAt(line, i).isEmpty())
+            return false;
+    }
+    blanks();
+    return i == line.size() && (digits || line.trimmed().isEmpty());
+}
+
 } // namespace
 
 std::optional<int> parseCheckValue(const QString& line)
@@ -201,13 +229,11 @@ QByteArray settingsText(const Settings& settings, const QStringList& laterLines)
 
 bool readsAsSettings(const QByteArray& bytes)
 {
-    static const QRegularExpression number(
-        QStringLiteral("^[ \\t]*([+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?)?[ \\t]*$"));
     const QStringList lines = settingsLines(bytes);
     BoxDefaults boxes;
     forEachLine(kDefaults, boxes);
     return std::all_of(boxes.at.cbegin(), boxes.at.cend(), [&lines](const auto& box) {
-        return box.first >= lines.size() || number.match(lines.at(box.first)).hasMatch();
+        return box.first >= lines.size() || isNumberLine(lines.at(box.first));
     });
 }
 

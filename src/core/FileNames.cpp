@@ -1,8 +1,7 @@
 #include "core/FileNames.h"
 
 #include "core/TextUtil.h"
-
-#include <QRegularExpression>
+#include "platform/FileAccess.h"
 
 namespace quillet {
 
@@ -25,12 +24,10 @@ bool isUsableAddressFileName(const QString& name)
 {
     if (!isPlainFileName(name))
         return false;
-    // A temporary sibling is the name and six letters or digits.
-    static const QRegularExpression temporary(QStringLiteral("^(.+)\\.[A-Za-z0-9]{6}$"));
-    const QRegularExpressionMatch match = temporary.match(name);
     // Made once: every check asks.
     static const QStringList own = ownFileNames();
-    return !own.contains(name) && !(match.hasMatch() && own.contains(match.captured(1)));
+    const QString target = platform::temporaryFileTarget(name);
+    return !own.contains(name) && !(!target.isEmpty() && own.contains(target));
 }
 
 } // namespace quillet

@@ -31,6 +31,11 @@ bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, 
 // Appends `bytes` to the file at `path` (created when missing): all of them, or none.
 bool appendToOwnFile(const QString& path, const QByteArray& bytes, QString* error);
 
+// The file whose temporary sibling `entry` is ("<name>.XXXXXX", six letters or digits), or
+// empty text when it is none. No regular expression: the engine's compiler would be paged in
+// for this alone.
+QString temporaryFileTarget(const QString& entry);
+
 // Removes the temporary files that a write of one of `names` in `folder` left behind when
 // the program was killed before it ended (they may hold every password).
 void removeStrayTemporaries(const QString& folder, const QStringList& names);

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstring>
@@ -171,15 +170,28 @@ bool appendToOwnFile(const QString& path, const QByteArray& bytes, QString* erro
     return true;
 }
 
+QString temporaryFileTarget(const QString& entry)
+{
+    constexpr qsizetype kLetters = 6;
+    const qsizetype dot = entry.size() - kLetters - 1;
+    if (dot < 1 || entry.at(dot) != QLatin1Char('.'))
+        return {};
+    for (qsizetype i = dot + 1; i < entry.size(); ++i) {
+        const char16_t c = entry.at(i).unicode();
+        if (!((c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || (c >= u'0' && c <= u'9')))
+            return {};
+    }
+    return entry.left(dot);
+}
+
 void removeStrayTemporaries(const QString& folder, const QStringList& names)
 {
     // What writeOwnFile() leaves when the program is killed between making its new file and
     // the rename: "<name>.XXXXXX", owner-only, ours.
     const QStringList strays = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    static const QRegularExpression temporary(QStringLiteral("^(.+)\\.[A-Za-z0-9]{6}$"));
     for (const QString& entry : strays) {
-        const QRegularExpressionMatch match = temporary.match(entry);
-        if (!match.hasMatch() || !names.contains(match.captured(1)))
+        const QString target = temporaryFileTarget(entry);
+        if (target.isEmpty() || !names.contains(target))
             continue;
         const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + entry);
         struct stat st = {};
