@@ -30,17 +30,33 @@ QStringList dynDnsServices()
     return services;
 }
 
+namespace {
+
+// The echo page's address on `host`, in the build's scheme.
+QString echoPageOn(const QString& host)
+{
+    return QStringLiteral(QUILLET_ECHO_SCHEME "://") + host +
+           QStringLiteral("/getip_quillet_paidusers.php");
+}
+
+// A build's list of pages, a test's instead when it gives one.
+QStringList pages(std::optional<QStringList> platform::TestHooks::*hook, const char* built)
+{
+    return platform::hookedOr(hook, [built] {
+        return QString::fromLatin1(built).split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    });
+}
+
+} // namespace
+
 QString echoPageAddress()
 {
-    return QStringLiteral(QUILLET_ECHO_SCHEME "://") + echoHost() +
-           QStringLiteral("/getip_quillet_paidusers.php");
+    return echoPageOn(echoHost());
 }
 
 QStringList moreEchoPages()
 {
-    return platform::hookedOr(&platform::TestHooks::moreEchoPages, [] {
-        return QStringLiteral(QUILLET_ECHO_MORE).split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    });
+    return pages(&platform::TestHooks::moreEchoPages, QUILLET_ECHO_MORE);
 }
 
 QString echo6Host()
@@ -51,15 +67,12 @@ QString echo6Host()
 
 QString echo6PageAddress()
 {
-    return QStringLiteral(QUILLET_ECHO_SCHEME "://") + echo6Host() +
-           QStringLiteral("/getip_quillet_paidusers.php");
+    return echoPageOn(echo6Host());
 }
 
 QStringList moreEcho6Pages()
 {
-    return platform::hookedOr(&platform::TestHooks::moreEcho6Pages, [] {
-        return QStringLiteral(QUILLET_ECHO6_MORE).split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    });
+    return pages(&platform::TestHooks::moreEcho6Pages, QUILLET_ECHO6_MORE);
 }
 
 bool watchesIPv6(const Settings& settings)
