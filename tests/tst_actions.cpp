@@ -5,9 +5,6 @@
 #include "monitor/ActionRunner.h"
 #include "monitor/Deliveries.h"
 
-#include <QRegularExpression>
-#include <QTest>
-
 using namespace quillet;
 
 namespace {

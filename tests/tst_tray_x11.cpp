@@ -2,10 +2,6 @@
 
 #include <QHostAddress>
 #include <QImage>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTextStream>
-#include <QtTest>
 
 using namespace quillet;
 

@@ -8,10 +8,6 @@
 #include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
 
-#include <QTest>
-
-#include <memory>
-
 namespace quillet::test {
 
 // A whole Quillet run inside a temporary program directory, its echo page served by `echo`
@@ -43,12 +39,10 @@ public:
     // Starts from an address file of 1.2.3.4 and 192.168.0.5 unless `known` is false.
     Application& start(bool known = true)
     {
-        if (known) {
-            QByteArray config;
-            for (int line = 1; line <= 25; ++line)
-                config += (line == 10 ? QByteArray("ip_office.txt") : QByteArray()) + "\r\n";
-            writeAll(file(QStringLiteral("config.txt")), config);
-            writeAll(file(QStringLiteral("ip_office.txt")), "1.2.3.4\r\n192.168.0.5\r\n");
+        if (known) { // config.txt's line 10 of 25 names the address file
+            const QByteArray crlf = "\r\n";
+            writeAll(file("config.txt"), crlf.repeated(9) + "ip_office.txt" + crlf.repeated(16));
+            writeAll(file("ip_office.txt"), "1.2.3.4\r\n192.168.0.5\r\n");
         }
         app = std::make_unique<Application>();
         app->monitor().runActions = [this, actions = app->monitor().runActions](

@@ -1,13 +1,7 @@
 #include "TestSupport.h"
 
-#include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QJsonDocument>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTest>
-#include <QThread>
 
 #include <sys/stat.h>
 
@@ -77,10 +71,9 @@ ScriptPeer::ScriptPeer(const char* kind, QStringList args, const QString& cert)
 QList<QVariantMap> ScriptPeer::logged(const char* name) const
 {
     QList<QVariantMap> list;
-    for (const QByteArray& line : readAll(file(name)).split('\n')) {
+    for (const QByteArray& line : readAll(file(name)).split('\n'))
         if (!line.isEmpty())
             list.append(QJsonDocument::fromJson(line).toVariant().toMap());
-    }
     return list;
 }
 
@@ -160,11 +153,9 @@ Hooks::~Hooks()
     trustAuthorities({});
 }
 
-std::optional<QString> Hooks::answerPrompt(const QString& title, const QString& text)
+std::optional<QString> Hooks::answerPrompt(const QString&, const QString&)
 {
     ++prompts;
-    promptTitle = title;
-    promptText = text;
     if (duringPrompt)
         duringPrompt();
     return promptAnswer;

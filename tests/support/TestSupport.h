@@ -3,17 +3,7 @@
 #include "platform/Download.h"
 #include "platform/TestHooks.h"
 
-#include <QByteArray>
-#include <QElapsedTimer>
-#include <QProcess>
-#include <QStringList>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
-#include <QVariantMap>
-
-#include <memory>
-#include <utility>
+#include <QtTest>
 
 namespace quillet::test {
 
@@ -49,7 +39,6 @@ class ScriptPeer {
 public:
     bool ok() const { return started_; }
     quint16 port() const { return peer_.port(); }
-    QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
 
 protected:
     ScriptPeer(const char* kind, QStringList args, const QString& cert);
@@ -148,13 +137,10 @@ public:
     Hooks(const Hooks&) = delete;
     Hooks& operator=(const Hooks&) = delete;
 
-    // The answer every prompt gets without being shown (after `duringPrompt`, when set), and
-    // what the last one asked.
+    // The answer every prompt gets without being shown (after `duringPrompt`, when set).
     std::optional<QString> promptAnswer;
     std::function<void()> duringPrompt;
     int prompts = 0;
-    QString promptTitle;
-    QString promptText;
     // What was handed to the desktop to open, and whether the desktop could.
     QList<QUrl> opened;
     bool desktopOpens = true;
