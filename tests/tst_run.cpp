@@ -141,17 +141,20 @@ private slots:
     // a window of its own. Files of Quillet's own only: a planted link is left alone, a name
     // that leads out of the folder or names a file of Quillet's own is refused, and what is
     // created is its owner's whatever the umask. Settings are saved a second after an edit, so
-    // a crash loses little; a save that fails says so in red under the status lines.
+    // a crash loses little; a save that fails says so in red under the status lines. After
+    // the start the window's thread reads and writes none of these files itself.
     void filesAreItsOwnAndShown()
     {
         Harness h(echo);
         h.start();
+        h.filesOnMainThread.clear();
         QVERIFY(test::writeAll(h.file("ipchange.log"), "a change\r\n"));
         h.desktopOpens = false;
         QTest::mouseClick(h.ui().viewLogLink, Qt::LeftButton);
         QCOMPARE(h.opened, QList<QUrl>{QUrl::fromLocalFile(h.file("ipchange.log"))});
+        QTRY_VERIFY(h.app->window()->findChild<QPlainTextEdit*>("changeLogViewer"));
         const auto* viewer = h.app->window()->findChild<QPlainTextEdit*>("changeLogViewer");
-        QVERIFY(viewer && viewer->isVisible() && viewer->toPlainText() == "a change\n");
+        QVERIFY(viewer->isVisible() && viewer->toPlainText() == "a change\n");
 
         QTemporaryDir outside;
         const QString target = outside.filePath(QStringLiteral("target"));
@@ -185,6 +188,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(h.ui().problemLabel->isVisibleTo(h.app->window()), 5000);
         QVERIFY(h.ui().problemLabel->text().startsWith("Settings not saved: "));
         QVERIFY(h.app->tray().tip().contains("\r\nSettings not saved: "));
+        QCOMPARE(h.filesOnMainThread, QStringList());
     }
 
     // A full disk (a small tmpfs, which only root can mount) keeps the address file whole,

@@ -6,6 +6,7 @@
 #include "core/FileNames.h"
 #include "core/TextUtil.h"
 #include "monitor/Monitor.h"
+#include "platform/DiskQueue.h"
 #include "platform/Download.h"
 #include "platform/FileAccess.h"
 #include "platform/Log.h"
@@ -18,6 +19,11 @@
 #include <QGuiApplication>
 
 namespace quillet {
+
+namespace {
+// How long the end waits for the disk's thread.
+constexpr int kDiskWaitAtEndMs = 10'000;
+} // namespace
 
 Application::Application()
     : monitor_(new Monitor(model_, this))
@@ -139,7 +145,11 @@ void Application::shutDown()
     monitor_->stop();
     platform::cancelTransfers();
     emit ending();
-    if (store_ != nullptr && store_->save() && store_->target() != store_->path())
+    // The settings' last save comes after what the disk's thread still holds. A disk that
+    // hangs longer than that gets no last save: the files written before stay whole.
+    if (!platform::finishDiskJobs(kDiskWaitAtEndMs))
+        warn(QStringLiteral("the disk did not answer; the settings' last save is skipped"));
+    else if (store_ != nullptr && store_->save() && store_->target() != store_->path())
         warn(QStringLiteral("%1 was kept as it is; this session's settings are in %2")
                  .arg(store_->path(), store_->target()));
     if (tray_)

@@ -3,7 +3,7 @@
 #include "app/SettingsFile.h"
 #include "core/FileNames.h"
 #include "core/Model.h"
-#include "platform/FileAccess.h"
+#include "platform/DiskQueue.h"
 #include "platform/Log.h"
 
 #include <QFileInfo>
@@ -44,7 +44,7 @@ SettingsStore::SettingsStore(Model& model, const QString& folder, QObject* paren
     // Saved shortly after the last change, so a crash or a power cut loses a second at most.
     saveSoon_.setSingleShot(true);
     saveSoon_.setInterval(kSaveDelayMs);
-    connect(&saveSoon_, &QTimer::timeout, this, &SettingsStore::save);
+    connect(&saveSoon_, &QTimer::timeout, this, &SettingsStore::saveLater);
 }
 
 QString SettingsStore::path() const
@@ -128,14 +128,29 @@ bool SettingsStore::save()
 {
     saveSoon_.stop();
     QString error = QStringLiteral("no free name beside %1").arg(path());
-    if (!target().isEmpty() &&
-        platform::writeOwnFile(target(), settingsText(model_.settings(), laterLines_), &error)) {
+    const bool ok =
+        !target().isEmpty() &&
+        platform::writeOwnFile(target(), settingsText(model_.settings(), laterLines_), &error);
+    saved(ok ? QString() : error);
+    return ok;
+}
+
+void SettingsStore::saveLater()
+{
+    if (target().isEmpty())
+        return saved(QStringLiteral("no free name beside %1").arg(path()));
+    platform::writeOwnFileLater(target(), settingsText(model_.settings(), laterLines_))
+        .then(this, [this](const QString& error) { saved(error); });
+}
+
+void SettingsStore::saved(const QString& error)
+{
+    if (error.isNull()) {
         model_.setProblem(Model::Problem::Save, {});
-        return true;
+        return;
     }
     warn(QStringLiteral("the settings could not be saved: %1").arg(error));
     model_.setProblem(Model::Problem::Save, QStringLiteral("Settings not saved: ") + error);
-    return false;
 }
 
 } // namespace quillet

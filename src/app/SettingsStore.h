@@ -33,9 +33,11 @@ public:
     // The settings of the file over `settings`.
     Settings load(const Settings& settings);
     Outcome outcome() const { return outcome_; }
-    // From now on every change of the model's settings is saved soon after.
+    // From now on every change of the model's settings is saved soon after, on the disk's
+    // thread.
     void saveChanges();
-    // Where the settings went, or why they could not be saved.
+    // Saves now, and waits for it (at the end, once the disk's thread has nothing queued):
+    // whether they were saved.
     bool save();
 
     QString path() const;
@@ -48,6 +50,9 @@ public:
 
 private:
     QString keepCopy(const QByteArray& bytes, QString* error) const;
+    void saveLater();
+    // Null `error`: saved.
+    void saved(const QString& error);
 
     Model& model_;
     QString folder_;

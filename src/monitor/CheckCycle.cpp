@@ -7,7 +7,7 @@
 #include "core/Model.h"
 #include "core/TextUtil.h"
 #include "core/Windows1252.h"
-#include "platform/FileAccess.h"
+#include "platform/DiskQueue.h"
 #include "platform/Log.h"
 #include "platform/Paths.h"
 
@@ -19,14 +19,6 @@ namespace quillet {
 namespace {
 
 const QString kUnknownAddress = QStringLiteral("0.0.0.0");
-
-void appendToChangeLog(const QString& line)
-{
-    QString error;
-    if (!platform::appendToOwnFile(platform::dataFile(kChangeLogName), toWindows1252(line) + "\r\n",
-                                   &error))
-        warn(error);
-}
 
 } // namespace
 
@@ -79,25 +71,6 @@ bool CheckCycle::loadPreviousAddresses()
     }
     model_.setAddresses(lastKnown_);
     return true;
-}
-
-// Replaced whole every time; forced to disk only when it says something new.
-void CheckCycle::writeAddressFile(const Addresses& addresses, bool ipv6)
-{
-    QByteArray content =
-        toWindows1252(addresses.external) + "\r\n" + toWindows1252(addresses.internal) + "\r\n";
-    if (ipv6) // after the two lines that readers of the file know
-        content += toWindows1252(addresses.externalIPv6) + "\r\n" +
-                   toWindows1252(addresses.internalIPv6) + "\r\n";
-    const bool known = writtenPath_ == addressFilePath_ && writtenContent_ == content;
-    QString error;
-    if (platform::writeOwnFile(addressFilePath_, content, &error, !known)) {
-        writtenPath_ = addressFilePath_;
-        writtenContent_ = content;
-    } else {
-        warn(error);
-        writtenPath_.clear();
-    }
 }
 
 void CheckCycle::check(std::function<void(bool changed)> done)
@@ -153,7 +126,6 @@ void CheckCycle::checked(const Lookup& ipv4, const Lookup& ipv6, bool watchesIPv
         model_.setSettings(settings);
     }
     useAddressFileName(model_.settings().addressFileName);
-    writeAddressFile(now, watchesIPv6);
     // Against the last known addresses, the IPv6 ones only while watched (the first one seen
     // after the tick is a change); "0.0.0.0" there (an address file an older version wrote
     // during an outage) is no address, and the real one is a change.
@@ -161,10 +133,45 @@ void CheckCycle::checked(const Lookup& ipv4, const Lookup& ipv6, bool watchesIPv
     if (!watchesIPv6)
         before.externalIPv6 = before.internalIPv6 = QString();
     const bool changed = now != before;
-    if (changed)
-        appendToChangeLog(changeLogLine(nowStamp(), before, now, watchesIPv6));
     lastKnown_ = now;
-    done(changed);
+    writeFiles(now, changed ? changeLogLine(nowStamp(), before, now, watchesIPv6) : QString(),
+               watchesIPv6, [done, changed] { done(changed); });
+}
+
+// The address file is replaced whole every time, and forced to disk only when it says
+// something new; then the change, if any, is appended to the log.
+void CheckCycle::writeFiles(const Addresses& now, const QString& changeLogLine, bool ipv6,
+                            const std::function<void()>& done)
+{
+    QByteArray content =
+        toWindows1252(now.external) + "\r\n" + toWindows1252(now.internal) + "\r\n";
+    if (ipv6) // after the two lines that readers of the file know
+        content +=
+            toWindows1252(now.externalIPv6) + "\r\n" + toWindows1252(now.internalIPv6) + "\r\n";
+    const bool known = writtenPath_ == addressFilePath_ && writtenContent_ == content;
+    const QByteArray logLine =
+        changeLogLine.isEmpty() ? QByteArray() : toWindows1252(changeLogLine) + "\r\n";
+    struct Written {
+        bool addressFile = false;
+        QStringList errors;
+    };
+    platform::onDisk([path = addressFilePath_, content, known,
+                      log = platform::dataFile(kChangeLogName), logLine] {
+        Written written;
+        QString error;
+        written.addressFile = platform::writeOwnFile(path, content, &error, !known);
+        if (!written.addressFile)
+            written.errors << error;
+        if (!logLine.isEmpty() && !platform::appendToOwnFile(log, logLine, &error))
+            written.errors << error;
+        return written;
+    }).then(&lifetime_, [this, path = addressFilePath_, content, done](const Written& written) {
+        writtenPath_ = written.addressFile ? path : QString();
+        writtenContent_ = content;
+        for (const QString& error : written.errors)
+            warn(error);
+        done();
+    });
 }
 
 } // namespace quillet

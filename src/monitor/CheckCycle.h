@@ -3,6 +3,7 @@
 #include "core/Action.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 
 #include <functional>
@@ -20,7 +21,8 @@ QString changeLogLine(const QString& stamp, const Addresses& before, const Addre
 // The check: looks both addresses up, shows them, rewrites the address file and, when they
 // differ from the last known ones, appends to "ipchange.log". A failed lookup shows "0.0.0.0"
 // and changes nothing else: the addresses compared with stay those of the last check that
-// knew its external address. Nothing here waits: the lookup runs on the event loop.
+// knew its external address. Nothing here waits: the lookup runs on the event loop, the files
+// are written on the disk's thread, and a check ends once they are.
 class CheckCycle {
 public:
     explicit CheckCycle(Model& model);
@@ -39,9 +41,10 @@ public:
 
 private:
     void useAddressFileName(const QString& name);
-    void writeAddressFile(const Addresses& addresses, bool ipv6);
     void checked(const Lookup& ipv4, const Lookup& ipv6, bool watchesIPv6,
                  const std::function<void(bool changed)>& done);
+    void writeFiles(const Addresses& now, const QString& changeLogLine, bool ipv6,
+                    const std::function<void()>& done);
 
     Model& model_;
     // The addresses of the last check that knew its external address.
@@ -51,6 +54,8 @@ private:
     // The address file as last written, so that an unchanged one is not forced to disk again.
     QString writtenPath_;
     QByteArray writtenContent_;
+    // What the disk's thread hands back is dropped once the cycle is gone.
+    QObject lifetime_;
 };
 
 } // namespace quillet

@@ -2,7 +2,7 @@
 
 #include "actions/DynDnsUpdate.h"
 #include "core/Endpoints.h"
-#include "platform/FileAccess.h"
+#include "platform/DiskQueue.h"
 #include "platform/Log.h"
 
 #include <QCryptographicHash>
@@ -125,13 +125,15 @@ void Deliveries::save()
         record.insert(QLatin1String(kKeys[index(action)]), entry);
     }
     const QByteArray bytes = QJsonDocument(record).toJson();
-    QString error;
     if (bytes == saved_ || path_.isEmpty())
         return;
-    if (platform::writeOwnFile(path_, bytes, &error))
-        saved_ = bytes;
-    else
+    saved_ = bytes;
+    platform::writeOwnFileLater(path_, bytes).then(&lifetime_, [this](const QString& error) {
+        if (error.isNull())
+            return;
         warn(error);
+        saved_.clear(); // written again at the next change
+    });
 }
 
 bool Deliveries::held(const DynDnsSettings& settings) const

@@ -4,6 +4,7 @@
 #include "core/Settings.h"
 
 #include <QDateTime>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -60,7 +61,9 @@ private:
 
     QString path_;
     std::array<State, kActions.size()> states_;
-    QByteArray saved_;
+    QByteArray saved_; // as last handed to the disk's thread
+    // What the disk's thread hands back is dropped once the record is gone.
+    QObject lifetime_;
 };
 
 // Whether the action is ticked in `settings`.

@@ -1,8 +1,12 @@
 #include "platform/FileAccess.h"
 
+#include "platform/TestHooks.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <cerrno>
 #include <cstring>
@@ -77,10 +81,20 @@ int openRegular(const QString& path, int flags, bool* irregular)
     return fd;
 }
 
+// Lets a test see which files the window's thread still waits on.
+void noteThread(const QString& path)
+{
+    TestHooks* hooks = testHooks();
+    const QCoreApplication* app = QCoreApplication::instance();
+    if (hooks != nullptr && app != nullptr && QThread::currentThread() == app->thread())
+        hooks->fileOnMainThread(path);
+}
+
 } // namespace
 
 FileRead readOwnFile(const QString& path, qint64 maxBytes)
 {
+    noteThread(path);
     FileRead result;
     bool irregular = false;
     Fd file{openRegular(path, O_RDONLY, &irregular)};
@@ -114,6 +128,7 @@ FileRead readOwnFile(const QString& path, qint64 maxBytes)
 
 bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, bool sync)
 {
+    noteThread(path);
     const QByteArray name = QFile::encodeName(path);
     struct stat st = {};
     if (::lstat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
@@ -149,6 +164,7 @@ bool writeOwnFile(const QString& path, const QByteArray& bytes, QString* error, 
 
 bool appendToOwnFile(const QString& path, const QByteArray& bytes, QString* error)
 {
+    noteThread(path);
     bool irregular = false;
     Fd file{openRegular(path, O_WRONLY | O_APPEND | O_CREAT, &irregular)};
     if (file.fd < 0) {

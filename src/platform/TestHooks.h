@@ -34,6 +34,8 @@ public:
     virtual std::optional<QString> answerPrompt(const QString&, const QString&) { return {}; }
     // A file or web address handed to the desktop: whether it opened.
     virtual std::optional<bool> openUrl(const QUrl&) { return {}; }
+    // A file of Quillet's own read or written on the application's main thread.
+    virtual void fileOnMainThread(const QString&) {}
 };
 
 // Installs `hooks` for everything asked from now on; null puts the real system back.

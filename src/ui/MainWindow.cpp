@@ -6,7 +6,7 @@
 #include "core/Model.h"
 #include "core/TextUtil.h"
 #include "core/Windows1252.h"
-#include "platform/FileAccess.h"
+#include "platform/DiskQueue.h"
 #include "platform/Launcher.h"
 #include "platform/Paths.h"
 #include "platform/TrayIcon.h"
@@ -272,19 +272,22 @@ void MainWindow::viewChangeLog()
         return;
     // The newest lines, when it has grown large.
     constexpr qint64 kShownBytes = 1024 * 1024;
-    const platform::FileRead file = platform::readOwnFile(log, 64 * kShownBytes);
-    auto* viewer = new QPlainTextEdit(this);
-    viewer->setObjectName(QStringLiteral("changeLogViewer"));
-    viewer->setWindowFlag(Qt::Window);
-    viewer->setAttribute(Qt::WA_DeleteOnClose);
-    viewer->setReadOnly(true);
-    viewer->setWindowTitle(log);
-    viewer->setPlainText(file.ok       ? fromWindows1252(file.bytes.right(kShownBytes))
-                         : file.exists ? file.error
-                                       : QStringLiteral("No change has been logged yet."));
-    viewer->moveCursor(QTextCursor::End);
-    viewer->resize(640, 360);
-    viewer->show();
+    platform::onDisk([log] {
+        return platform::readOwnFile(log, 64 * kShownBytes);
+    }).then(this, [this, log](const platform::FileRead& file) {
+        auto* viewer = new QPlainTextEdit(this);
+        viewer->setObjectName(QStringLiteral("changeLogViewer"));
+        viewer->setWindowFlag(Qt::Window);
+        viewer->setAttribute(Qt::WA_DeleteOnClose);
+        viewer->setReadOnly(true);
+        viewer->setWindowTitle(log);
+        viewer->setPlainText(file.ok       ? fromWindows1252(file.bytes.right(kShownBytes))
+                             : file.exists ? file.error
+                                           : QStringLiteral("No change has been logged yet."));
+        viewer->moveCursor(QTextCursor::End);
+        viewer->resize(640, 360);
+        viewer->show();
+    });
 }
 
 void MainWindow::checkFileName()

@@ -2,6 +2,7 @@
 
 #include "core/Model.h"
 #include "platform/Autostart.h"
+#include "platform/DiskQueue.h"
 
 #include <QEvent>
 #include <QWindow>
@@ -38,7 +39,7 @@ TrayMenu::TrayMenu(QWidget& window, Model& model)
     // else changed them.
     connect(this, &QMenu::aboutToShow, this, [this] {
         enableItemsFor(windowStateOf(window_));
-        action(Item::StartAtLogin)->setChecked(platform::startsAtLogin());
+        showStartAtLogin();
     });
     window.installEventFilter(this);
     enableItemsFor(windowStateOf(window));
@@ -95,14 +96,25 @@ void TrayMenu::maximize()
         window_.show();
 }
 
+// The entry lives in the home folder, which may be a network share: read and written on the
+// disk's thread, the tick following once it is known.
+void TrayMenu::showStartAtLogin()
+{
+    platform::onDisk([] { return platform::startsAtLogin(); }).then(this, [this](bool on) {
+        action(Item::StartAtLogin)->setChecked(on);
+    });
+}
+
 void TrayMenu::toggleStartAtLogin()
 {
-    QString error;
-    if (!platform::setStartAtLogin(action(Item::StartAtLogin)->isChecked(), &error))
-        model_.setProblem(Model::Problem::Autostart, QStringLiteral("Start at login: ") + error);
-    else
-        model_.setProblem(Model::Problem::Autostart, {});
-    action(Item::StartAtLogin)->setChecked(platform::startsAtLogin());
+    platform::onDisk([on = action(Item::StartAtLogin)->isChecked()] {
+        QString error;
+        return platform::setStartAtLogin(on, &error) ? QString()
+                                                     : QStringLiteral("Start at login: ") + error;
+    }).then(this, [this](const QString& problem) {
+        model_.setProblem(Model::Problem::Autostart, problem);
+        showStartAtLogin();
+    });
 }
 
 } // namespace quillet

@@ -44,6 +44,7 @@ private:
     void startSystemMove();
     void startSystemResize();
     void maximize();
+    void showStartAtLogin();
     void toggleStartAtLogin();
 
     QWidget& window_;

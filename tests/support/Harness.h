@@ -4,6 +4,7 @@
 
 #include "app/Application.h"
 #include "monitor/Monitor.h"
+#include "platform/DiskQueue.h"
 #include "platform/Paths.h"
 #include "ui/MainWindow.h"
 #include "ui_MainWindow.h"
@@ -69,7 +70,8 @@ public:
     // Until nothing runs and nothing waits (a check, an action run), at most 20 s.
     bool settle() const
     {
-        return QTest::qWaitFor([this] { return !app->monitor().busy(); }, 20000);
+        return QTest::qWaitFor(
+            [this] { return !app->monitor().busy() && platform::finishDiskJobs(0); }, 20000);
     }
     void check() const
     {

@@ -147,6 +147,9 @@ public:
 
     std::optional<QString> answerPrompt(const QString& title, const QString& text) override;
     std::optional<bool> openUrl(const QUrl& url) override;
+    // The files the window's thread read or wrote itself.
+    QStringList filesOnMainThread;
+    void fileOnMainThread(const QString& path) override { filesOnMainThread << path; }
 };
 
 } // namespace quillet::test
