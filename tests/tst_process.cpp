@@ -55,6 +55,13 @@ private slots:
             qunsetenv(name);
         ::umask(0);
     }
+    // Left pointing at a test's removed folders, they would be made again by the next start.
+    void cleanup()
+    {
+        qputenv("HOME", home_);
+        qputenv("XDG_RUNTIME_DIR", runtime_);
+        qunsetenv("XDG_CONFIG_HOME");
+    }
 
     // Installed in any "bin", it keeps its files owner-only in the XDG folders and listens where
     // only its user can reach. A second start asks the first to show its window and ends; a
@@ -166,6 +173,9 @@ private slots:
         QCOMPARE(test::fetch(request).error, "Cut short: Quillet is ending");
         QTRY_COMPARE(requests, 1);
     }
+
+private:
+    const QByteArray home_ = qgetenv("HOME"), runtime_ = qgetenv("XDG_RUNTIME_DIR");
 };
 
 QTEST_GUILESS_MAIN(TestProcess)
