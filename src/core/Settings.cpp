@@ -28,4 +28,19 @@ QString portText(Port port)
     return port == 0 ? QString() : QString::number(port);
 }
 
+bool isTicked(const Settings& settings, Action action)
+{
+    switch (action) {
+    case Action::Email:
+        return settings.email.enabled;
+    case Action::Ftp:
+        return settings.ftp.enabled;
+    case Action::DynDns:
+        return settings.dynDns.enabled;
+    case Action::Url:
+        return settings.url.enabled;
+    }
+    return false;
+}
+
 } // namespace quillet

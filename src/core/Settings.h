@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Action.h"
+
 #include <QString>
 
 namespace quillet {
@@ -80,5 +82,8 @@ struct Settings {
 
 // The longest text a setting holds: what an edit box takes, and a line of config.txt.
 inline constexpr int kMaxSettingChars = 32767;
+
+// Whether the action is ticked in `settings`.
+bool isTicked(const Settings& settings, Action action);
 
 } // namespace quillet

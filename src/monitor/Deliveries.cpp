@@ -52,21 +52,6 @@ QDateTime retryAfter(const QDateTime& failed, int failures)
 
 } // namespace
 
-bool isTicked(const Settings& settings, Action action)
-{
-    switch (action) {
-    case Action::Email:
-        return settings.email.enabled;
-    case Action::Ftp:
-        return settings.ftp.enabled;
-    case Action::DynDns:
-        return settings.dynDns.enabled;
-    case Action::Url:
-        return settings.url.enabled;
-    }
-    return false;
-}
-
 void Deliveries::load(const QString& path, const Addresses& assumed)
 {
     path_ = path;

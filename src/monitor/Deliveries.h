@@ -66,7 +66,4 @@ private:
     QObject lifetime_;
 };
 
-// Whether the action is ticked in `settings`.
-bool isTicked(const Settings& settings, Action action);
-
 } // namespace quillet

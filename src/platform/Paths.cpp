@@ -17,8 +17,8 @@ namespace {
 
 Folders g_folders;
 
-// The home folder and the XDG base directories must be absolute; a relative one is to be
-// ignored (XDG Base Directory Specification), which Qt 6.4 does not do. A HOME that is unset,
+// The home folder and the XDG base directories must be absolute; the XDG rules say a relative
+// one is ignored, which Qt 6.4 does not do. A HOME that is unset,
 // empty or relative is taken from the password database.
 void settleEnvironment()
 {

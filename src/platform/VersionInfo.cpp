@@ -10,24 +10,27 @@ VersionRecord versionRecord()
             QUILLET_VERSION_MAJOR, QUILLET_VERSION_MINOR, QUILLET_VERSION_PATCH};
 }
 
-QString versionTitle()
+namespace {
+// "Company Product" and the version, with `separator` between them.
+QString versionText(QChar separator)
 {
     const VersionRecord v = versionRecord();
-    return QStringLiteral("%1 %2 %3.%4.%5")
-        .arg(v.companyName, v.productName)
+    return QStringLiteral("%1 %2%3%4.%5.%6")
+        .arg(v.companyName, v.productName, QString(separator))
         .arg(v.major)
         .arg(v.minor)
         .arg(v.revision);
 }
+} // namespace
+
+QString versionTitle()
+{
+    return versionText(QLatin1Char(' '));
+}
 
 QString userAgent()
 {
-    const VersionRecord v = versionRecord();
-    return QStringLiteral("%1 %2/%3.%4.%5")
-        .arg(v.companyName, v.productName)
-        .arg(v.major)
-        .arg(v.minor)
-        .arg(v.revision);
+    return versionText(QLatin1Char('/'));
 }
 
 } // namespace quillet::platform

@@ -1,7 +1,6 @@
 #include "ui/TrayController.h"
 
 #include "core/Endpoints.h"
-
 #include "core/Model.h"
 #include "platform/TrayIcon.h"
 #include "ui/MainWindow.h"
